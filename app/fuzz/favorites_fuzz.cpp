@@ -1,0 +1,17 @@
+// Any bytes must parse without a fault, and whatever was read must survive a save and a
+// reload unchanged.
+#include <cstdint>
+#include <cstdlib>
+
+#include "app/favorites_format.h"
+#include "app/tests/iconv_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const stashly::IconvCodec codec("CP936");
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  stashly::FavoritesContent first = stashly::ParseFavorites(bytes, codec);
+  std::string saved = stashly::SerializeFavorites(first.records, codec);
+  stashly::FavoritesContent second = stashly::ParseFavorites(saved, codec);
+  if (second.records != first.records) std::abort();
+  return 0;
+}

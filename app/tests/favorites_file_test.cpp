@@ -1,0 +1,261 @@
+#include "app/favorites_file.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "core/utf8.h"
+#include "win/shell_paths.h"
+#include "win/text.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+namespace {
+
+using Records = std::vector<std::wstring>;
+
+std::string ReadBytes(const std::wstring& path) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes(1 << 20, '\0');
+  DWORD read = 0;
+  ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
+}
+
+void WriteBytes(const std::wstring& path, std::string_view bytes) {
+  win::CreateFolderTree(win::ParentFolder(path));
+  win::UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file);
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                          nullptr));
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) names.push_back(data.cFileName);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+bool Is936() { return ::GetACP() == 936; }
+
+// Each test starts from a user whose Norvane folder does not exist.
+class FavoritesFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = FavoritesFilePath();
+    folder_ = win::ParentFolder(path_);
+    RemoveTree(win::ParentFolder(folder_));
+  }
+  void TearDown() override { RemoveTree(win::ParentFolder(folder_)); }
+
+  static void RemoveTree(const std::wstring& folder) {
+    for (const auto& name : FolderEntries(folder)) {
+      std::wstring child = folder + L"\\" + name;
+      ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (!::DeleteFileW(child.c_str())) RemoveTree(child);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+  }
+
+  Records Read(ReadResult expected = ReadResult::kRead) {
+    Records records{L"stale"};
+    EXPECT_EQ(ReadFavoritesFile(path_, records), expected);
+    return records;
+  }
+
+  std::wstring path_;
+  std::wstring folder_;
+};
+
+TEST_F(FavoritesFile, LivesUnderApplicationData) {
+  EXPECT_EQ(path_, win::SpecialFolderPath(CSIDL_APPDATA) + L"\\Norvane\\Stashly\\favorite.qvd");
+}
+
+TEST_F(FavoritesFile, MissingFolderReadsEmptyAndTheFirstSaveCreatesIt) {
+  EXPECT_EQ(Read(ReadResult::kMissing), Records{});
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\first"}));
+  EXPECT_EQ(ReadBytes(path_), "C:\\first\r\n");
+  EXPECT_EQ(Read(), Records{L"C:\\first"});
+}
+
+TEST_F(FavoritesFile, SavesAnEmptyListAsAnEmptyFile) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
+  ASSERT_TRUE(WriteFavoritesFile(path_, {}));
+  EXPECT_EQ(ReadBytes(path_), "");
+  EXPECT_EQ(Read(), Records{});
+}
+
+TEST_F(FavoritesFile, ReadsBothLineEndsAndTheSystemCodePage) {
+  std::string local = Is936() ? "D:\\\xCE\xC4\xBC\xFE" : "D:\\caf\xE9";
+  std::wstring localWide = Is936() ? L"D:\\文件" : L"D:\\café";
+  WriteBytes(path_, "C:\\a\r\n\r\n" + local + "\nC:\\last");
+  EXPECT_EQ(Read(), (Records{L"C:\\a", localWide, L"C:\\last"}));
+}
+
+TEST_F(FavoritesFile, KeepsEveryPathTheCodePageCannotHold) {
+  const Records records = {L"C:\\a&b", L"D:\\文件\\资料", L"E:\\한국어", L"F:\\café",
+                           L"G:\\" + std::wstring(400, L'x')};
+  ASSERT_TRUE(WriteFavoritesFile(path_, records));
+  EXPECT_TRUE(StartsWithUtf8Bom(ReadBytes(path_)));
+  EXPECT_EQ(Read(), records);
+}
+
+TEST_F(FavoritesFile, StaysInTheCodePageWhileEveryPathFits) {
+  const Records records = Is936() ? Records{L"D:\\文件", L"C:\\x"} : Records{L"F:\\café", L"C:\\x"};
+  ASSERT_TRUE(WriteFavoritesFile(path_, records));
+  EXPECT_EQ(ReadBytes(path_), win::ToNarrow(records[0], CP_ACP) + "\r\nC:\\x\r\n");
+}
+
+TEST_F(FavoritesFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFiles) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep1", L"C:\\keep2"}));
+  const std::string before = ReadBytes(path_);
+
+  ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(WriteFavoritesFile(path_, {L"C:\\other"}));
+  EXPECT_EQ(ReadBytes(path_), before);
+  EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
+  ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  {
+    // Another program holds the file open and lets nobody else write it.
+    win::UniqueFile held(::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(WriteFavoritesFile(path_, {L"C:\\other"}));
+    EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
+  }
+  EXPECT_EQ(ReadBytes(path_), before);
+
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\new"}));
+  EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
+}
+
+TEST_F(FavoritesFile, FileHeldExclusivelyIsUnreadableNotEmpty) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
+  win::UniqueFile held(
+      ::CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  EXPECT_EQ(Read(ReadResult::kUnreadable), Records{});
+}
+
+TEST_F(FavoritesFile, WorksInAFolderNamedOutsideTheCodePage) {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  std::wstring folder = std::wstring(temp) + L"文件한-" + std::to_wstring(::GetCurrentProcessId());
+  std::wstring path = folder + L"\\favorite.qvd";
+  ASSERT_TRUE(WriteFavoritesFile(path, {L"C:\\a"}));
+  ASSERT_TRUE(AppendFavorite(path, L"C:\\b"));
+  Records records;
+  EXPECT_EQ(ReadFavoritesFile(path, records), ReadResult::kRead);
+  EXPECT_EQ(records, (Records{L"C:\\a", L"C:\\b"}));
+  RemoveTree(folder);
+}
+
+TEST_F(FavoritesFile, AppendCreatesFolderAndFileAndAddsLfLines) {
+  ASSERT_TRUE(AppendFavorite(path_, L"C:\\one"));
+  ASSERT_TRUE(AppendFavorite(path_, L"C:\\two"));
+  EXPECT_EQ(ReadBytes(path_), "C:\\one\nC:\\two\n");
+  EXPECT_EQ(Read(), (Records{L"C:\\one", L"C:\\two"}));
+  EXPECT_FALSE(AppendFavorite(path_, L""));
+}
+
+TEST_F(FavoritesFile, AppendNeverRunsIntoAnUnendedLastLine) {
+  WriteBytes(path_, "C:\\old");
+  ASSERT_TRUE(AppendFavorite(path_, L"C:\\new"));
+  EXPECT_EQ(Read(), (Records{L"C:\\old", L"C:\\new"}));
+}
+
+TEST_F(FavoritesFile, AppendOfAPathOutsideTheCodePageConvertsTheFile) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a", L"C:\\b"}));
+  ASSERT_TRUE(AppendFavorite(path_, L"E:\\한국어"));
+  EXPECT_TRUE(StartsWithUtf8Bom(ReadBytes(path_)));
+  EXPECT_EQ(Read(), (Records{L"C:\\a", L"C:\\b", L"E:\\한국어"}));
+  // From now on the appender writes UTF-8 too.
+  ASSERT_TRUE(AppendFavorite(path_, L"F:\\文件"));
+  EXPECT_EQ(Read(), (Records{L"C:\\a", L"C:\\b", L"E:\\한국어", L"F:\\文件"}));
+  EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
+}
+
+TEST_F(FavoritesFile, AppendFailsQuietlyWhenTheFileIsHeld) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
+  {
+    win::UniqueFile held(
+        ::CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(AppendFavorite(path_, L"C:\\b"));
+  }
+  EXPECT_EQ(Read(), Records{L"C:\\a"});
+}
+
+// A window with the main window's title on a thread of its own, as another process would be.
+class NoticeWindow {
+ public:
+  NoticeWindow() {
+    thread_ = std::thread([this] {
+      WNDCLASSW windowClass{};
+      windowClass.lpfnWndProc = Proc;
+      windowClass.hInstance = ::GetModuleHandleW(nullptr);
+      windowClass.lpszClassName = L"NoticeWindowTest";
+      ::RegisterClassW(&windowClass);
+      window_ = ::CreateWindowExW(0, windowClass.lpszClassName, kMainWindowTitle, WS_POPUP, 0, 0,
+                                  10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
+      ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      ready_ = true;
+      MSG message;
+      while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+      ::DestroyWindow(window_);
+      ::UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
+    });
+    while (!ready_) ::Sleep(1);
+  }
+  ~NoticeWindow() {
+    ::PostThreadMessageW(::GetWindowThreadProcessId(window_, nullptr), WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  std::atomic<int> notices{0};
+  std::atomic<ULONG_PTR> lastData{0};
+  std::atomic<bool> lastHadPayload{false};
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+      auto* self = reinterpret_cast<NoticeWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+      auto* data = reinterpret_cast<COPYDATASTRUCT*>(lParam);
+      ::Sleep(50);  // a reload takes a moment; the sender must wait for it
+      self->lastData = data->dwData;
+      self->lastHadPayload = data->cbData != 0 || data->lpData != nullptr;
+      ++self->notices;
+      return TRUE;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  std::thread thread_;
+  HWND window_ = nullptr;
+  std::atomic<bool> ready_{false};
+};
+
+TEST(FavoritesNotice, ReachesTheWindowByTitleBeforeReturning) {
+  NotifyFavoritesChanged();  // nobody listening: nothing happens
+  NoticeWindow window;
+  NotifyFavoritesChanged();
+  EXPECT_EQ(window.notices, 1);
+  EXPECT_EQ(window.lastData, COPYDATA_FAVORITES_CHANGED);
+  EXPECT_FALSE(window.lastHadPayload);
+}
+
+}  // namespace
+}  // namespace stashly

@@ -1,0 +1,162 @@
+#include "app/favorites_format.h"
+
+#include <gtest/gtest.h>
+
+#include "app/tests/iconv_codec.h"
+#include "core/utf8.h"
+
+namespace stashly {
+namespace {
+
+using Records = std::vector<std::wstring>;
+
+const IconvCodec kWestern("CP1252");
+const IconvCodec kChinese("CP936");
+
+std::string Gbk(std::wstring_view text) {
+  std::string out;
+  EXPECT_TRUE(kChinese.Encode(text, out));
+  return out;
+}
+
+struct ParseCase {
+  const char* name;
+  std::string bytes;
+  Records expected;
+};
+
+TEST(FavoritesParse, LineEndsEmptyLinesAndWhitespace) {
+  const ParseCase cases[] = {
+      {"empty file", "", {}},
+      {"crlf, empty line, unended last line", "C:\\a\r\n\r\nD:\\b", {L"C:\\a", L"D:\\b"}},
+      {"lf only (the appender's form)", "C:\\a\nD:\\b\n", {L"C:\\a", L"D:\\b"}},
+      {"crlf (the main program's form)", "C:\\a\r\nD:\\b\r\n", {L"C:\\a", L"D:\\b"}},
+      {"mixed line ends", "a\nb\r\nc\n\r\nd", {L"a", L"b", L"c", L"d"}},
+      {"two spaces are a record", "  \n", {L"  "}},
+      {"tabs and spaces stay", "\t C:\\x \t\r\n", {L"\t C:\\x \t"}},
+      {"a lone cr stays", "a\rb\n", {L"a\rb"}},
+      {"cr before crlf stays", "a\r\r\n", {L"a\r"}},
+      {"cr at the very end stays", "a\r", {L"a\r"}},
+      {"only line ends", "\n\r\n\n", {}},
+      {"duplicates kept in order", "x\ny\nx\nx\n", {L"x", L"y", L"x", L"x"}},
+      {"nul bytes dropped", std::string("C:\\a\0b\n\0\n", 9), {L"C:\\ab"}},
+  };
+  for (const auto& c : cases) {
+    FavoritesContent content = ParseFavorites(c.bytes, kWestern);
+    EXPECT_EQ(content.records, c.expected) << c.name;
+    EXPECT_EQ(content.encoding, FavoritesEncoding::kAnsi) << c.name;
+  }
+}
+
+TEST(FavoritesParse, DecodesAnsiWithTheGivenCodePage) {
+  EXPECT_EQ(ParseFavorites("C:\\caf\xE9\r\n", kWestern).records, Records{L"C:\\café"});
+  EXPECT_EQ(ParseFavorites(Gbk(L"D:\\文件\\资料") + "\n", kChinese).records,
+            Records{L"D:\\文件\\资料"});
+}
+
+TEST(FavoritesParse, ByteOrderMarkMeansUtf8) {
+  const ParseCase cases[] = {
+      {"bom only", "\xEF\xBB\xBF", {}},
+      {"bom and line ends", "\xEF\xBB\xBF\r\n\n", {}},
+      {"utf-8 records", "\xEF\xBB\xBF" "C:\\\xE6\x96\x87\r\nC:\\caf\xC3\xA9\n",
+       {L"C:\\文", L"C:\\café"}},
+      // An ANSI line appended after the mark by an older writer still names its file.
+      {"invalid utf-8 line read as ansi", "\xEF\xBB\xBF" "C:\\\xE6\x96\x87\nC:\\caf\xE9\n",
+       {L"C:\\文", L"C:\\café"}},
+  };
+  for (const auto& c : cases) {
+    FavoritesContent content = ParseFavorites(c.bytes, kWestern);
+    EXPECT_EQ(content.records, c.expected) << c.name;
+    EXPECT_EQ(content.encoding, FavoritesEncoding::kUtf8) << c.name;
+  }
+}
+
+TEST(FavoritesParse, NeitherCutsNorSplitsLongLines) {
+  const std::wstring longPath = L"C:\\" + std::wstring(100000, L'x');
+  std::string bytes = "a\n" + std::string(longPath.begin(), longPath.end()) + "\r\nb";
+  EXPECT_EQ(ParseFavorites(bytes, kWestern).records, (Records{L"a", longPath, L"b"}));
+
+  // 259 bytes was once the limit of a record; now it is just another length.
+  for (size_t length : {258u, 259u, 260u, 261u, 520u}) {
+    std::wstring path(length, L'p');
+    EXPECT_EQ(ParseFavorites(SerializeFavorites({path}, kWestern), kWestern).records,
+              Records{path});
+  }
+  // A double-byte path longer than 259 bytes in the code page.
+  std::wstring wide = L"D:\\";
+  for (int i = 0; i < 200; ++i) wide += L"文";
+  EXPECT_EQ(ParseFavorites(SerializeFavorites({wide}, kChinese), kChinese).records,
+            Records{wide});
+}
+
+TEST(FavoritesSerialize, StaysAnsiWhileEveryRecordFits) {
+  FavoritesEncoding used{};
+  EXPECT_EQ(SerializeFavorites({L"C:\\a", L"C:\\café"}, kWestern, &used),
+            "C:\\a\r\nC:\\caf\xE9\r\n");
+  EXPECT_EQ(used, FavoritesEncoding::kAnsi);
+  EXPECT_EQ(SerializeFavorites({L"D:\\文件"}, kChinese, &used), Gbk(L"D:\\文件") + "\r\n");
+  EXPECT_EQ(used, FavoritesEncoding::kAnsi);
+  // An empty list is an empty file.
+  EXPECT_EQ(SerializeFavorites({}, kWestern, &used), "");
+  EXPECT_EQ(used, FavoritesEncoding::kAnsi);
+}
+
+TEST(FavoritesSerialize, SwitchesToUtf8WhenARecordDoesNotFit) {
+  // Neither '文' nor 'ā' has an exact form in 1252 ('ā' only a best-fit look-alike on Windows).
+  for (const Records& records : {Records{L"C:\\a", L"C:\\文件"}, Records{L"C:\\ā"}}) {
+    FavoritesEncoding used{};
+    std::string bytes = SerializeFavorites(records, kWestern, &used);
+    EXPECT_EQ(used, FavoritesEncoding::kUtf8);
+    EXPECT_TRUE(StartsWithUtf8Bom(bytes));
+    FavoritesContent back = ParseFavorites(bytes, kWestern);
+    EXPECT_EQ(back.records, records);
+    EXPECT_EQ(back.encoding, FavoritesEncoding::kUtf8);
+  }
+  EXPECT_EQ(SerializeFavorites({L"a", L"文"}, kWestern), "\xEF\xBB\xBF" "a\r\n\xE6\x96\x87\r\n");
+  // Hangul is not in 936; the whole file goes UTF-8 rather than store '?'.
+  FavoritesEncoding used{};
+  SerializeFavorites({L"D:\\文件", L"D:\\한"}, kChinese, &used);
+  EXPECT_EQ(used, FavoritesEncoding::kUtf8);
+}
+
+TEST(FavoritesSerialize, RoundTripsAwkwardRecords) {
+  const Records records = {L"  ", L"a\rb", L"trailing cr\r", L"\t", L"C:\\a&b", L"x", L"x"};
+  // A first record whose ANSI bytes look like the UTF-8 mark must not be read back as one.
+  EXPECT_EQ(ParseFavorites(SerializeFavorites({L"ï»¿x", L"y"}, kWestern), kWestern).records,
+            (Records{L"ï»¿x", L"y"}));
+  for (const NarrowCodec* codec : {static_cast<const NarrowCodec*>(&kWestern),
+                                   static_cast<const NarrowCodec*>(&kChinese)}) {
+    EXPECT_EQ(ParseFavorites(SerializeFavorites(records, *codec), *codec).records, records);
+  }
+}
+
+TEST(FavoritesAppend, WritesTheRecordInTheFilesEncodingOnALineOfItsOwn) {
+  EXPECT_EQ(EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, false, kWestern),
+            "C:\\new\n");
+  EXPECT_EQ(EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, true, kWestern),
+            "\nC:\\new\n");
+  EXPECT_EQ(EncodeAppendedRecord(L"D:\\文", FavoritesEncoding::kAnsi, false, kChinese),
+            Gbk(L"D:\\文") + "\n");
+  EXPECT_EQ(EncodeAppendedRecord(L"D:\\文", FavoritesEncoding::kUtf8, false, kWestern),
+            "D:\\\xE6\x96\x87\n");
+  // Does not fit an ANSI file: the caller rewrites the file instead.
+  EXPECT_EQ(EncodeAppendedRecord(L"D:\\文", FavoritesEncoding::kAnsi, false, kWestern),
+            std::nullopt);
+
+  // Appending to a file whose last line has no end keeps both records whole.
+  std::string file = "C:\\old";
+  file += *EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, true, kWestern);
+  EXPECT_EQ(ParseFavorites(file, kWestern).records, (Records{L"C:\\old", L"C:\\new"}));
+}
+
+TEST(FavoritesParse, AppenderAndMainProgramFilesLoadTheSame) {
+  const Records records = {L"C:\\one", L"D:\\two words", L"E:\\caf\u00e9"};
+  std::string appended;
+  for (const auto& record : records)
+    appended += *EncodeAppendedRecord(record, FavoritesEncoding::kAnsi, false, kWestern);
+  EXPECT_EQ(ParseFavorites(appended, kWestern).records, records);
+  EXPECT_EQ(ParseFavorites(SerializeFavorites(records, kWestern), kWestern).records, records);
+}
+
+}  // namespace
+}  // namespace stashly

@@ -1,0 +1,20 @@
+# Dependencies come from Debian's packages, never from the repository or the network.
+# Natively they are the installed libraries; for MinGW they are built from Debian's sources.
+
+set(STASHLY_CACHE_DIR "$ENV{HOME}/.cache/stashly" CACHE PATH "Where scripts/setup keeps sources")
+if(DEFINED ENV{STASHLY_CACHE})
+  set(STASHLY_CACHE_DIR "$ENV{STASHLY_CACHE}")
+endif()
+
+if(STASHLY_TESTS)
+  if(CMAKE_CROSSCOMPILING)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  else()
+    find_package(GTest REQUIRED)
+    find_package(benchmark QUIET)
+  endif()
+endif()

@@ -1,0 +1,76 @@
+# Test registration. Natively a test program runs as it is; a Windows one runs under the build
+# tree's Wine session (cmake/wine-run), which ctest sets up once and shuts down after the run.
+include(CTest)
+
+set(STASHLY_TEST_RESULTS ${PROJECT_BINARY_DIR}/test-results)
+file(MAKE_DIRECTORY ${STASHLY_TEST_RESULTS})
+
+if(CMAKE_CROSSCOMPILING AND BUILD_TESTING)
+  add_test(NAME wine.session.start
+           COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session start ${PROJECT_BINARY_DIR})
+  add_test(NAME wine.session.stop
+           COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session stop ${PROJECT_BINARY_DIR})
+  set_tests_properties(wine.session.start PROPERTIES FIXTURES_SETUP wine)
+  set_tests_properties(wine.session.stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()
+
+# stashly_add_test(<name> SOURCES ... [LIBS ...] [CODEPAGES] [NO_MAIN])
+# A GoogleTest program and one ctest entry for it. Under Wine the program runs with the ANSI
+# code page 1252; CODEPAGES adds a second entry that runs it under 936.
+function(stashly_add_test name)
+  cmake_parse_arguments(T "CODEPAGES;NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest stashly_options)
+  if(NOT T_NO_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    set(runs "en_US.UTF-8:1252")
+    if(T_CODEPAGES)
+      list(APPEND runs "zh_CN.UTF-8:936")
+    endif()
+    foreach(run IN LISTS runs)
+      string(REPLACE ":" ";" parts ${run})
+      list(GET parts 0 lang)
+      list(GET parts 1 acp)
+      set(test ${name})
+      if(T_CODEPAGES)
+        set(test ${name}.cp${acp})
+      endif()
+      add_test(NAME ${test} COMMAND ${name})
+      set_tests_properties(${test} PROPERTIES
+        FIXTURES_REQUIRED wine
+        SKIP_RETURN_CODE 77
+        RESOURCE_LOCK wine-user-state
+        ENVIRONMENT "STASHLY_LANG=${lang};STASHLY_EXPECT_ACP=${acp};GTEST_OUTPUT=xml:${STASHLY_TEST_RESULTS}/${test}.xml")
+    endforeach()
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+      ENVIRONMENT "GTEST_OUTPUT=xml:${STASHLY_TEST_RESULTS}/${name}.xml")
+  endif()
+endfunction()
+
+# stashly_add_fuzzer(<name> SOURCES ... [CORPUS dir])
+# A libFuzzer target (clang only). The code under test is compiled into it, so that it carries
+# the coverage instrumentation the fuzzer steers by. A short run is part of the native suite;
+# run the program by hand for a long one.
+function(stashly_add_fuzzer name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES" ${ARGN})
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -g)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE stashly_options)
+  if(BUILD_TESTING)
+    set(work ${PROJECT_BINARY_DIR}/fuzz-corpus/${name})
+    file(MAKE_DIRECTORY ${work})
+    add_test(NAME ${name}.short
+             COMMAND ${name} -runs=100000 -max_len=4096 -timeout=10 ${work} ${F_CORPUS})
+  endif()
+endfunction()

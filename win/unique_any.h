@@ -1,0 +1,91 @@
+#pragma once
+// Owners for Win32 handles and COM task memory: move-only, closed exactly once, whatever path
+// the code takes out of a scope.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <utility>
+
+namespace win {
+
+// Traits: `Type`, `Invalid()` and `Close(Type)`.
+template <typename Traits>
+class UniqueAny {
+ public:
+  using Type = typename Traits::Type;
+
+  UniqueAny() = default;
+  explicit UniqueAny(Type value) : value_(value) {}
+  UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
+  UniqueAny& operator=(UniqueAny&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  UniqueAny(const UniqueAny&) = delete;
+  UniqueAny& operator=(const UniqueAny&) = delete;
+  ~UniqueAny() { reset(); }
+
+  Type get() const { return value_; }
+  explicit operator bool() const { return value_ != Traits::Invalid(); }
+
+  Type release() {
+    Type value = value_;
+    value_ = Traits::Invalid();
+    return value;
+  }
+  void reset(Type value = Traits::Invalid()) {
+    if (value_ != Traits::Invalid()) Traits::Close(value_);
+    value_ = value;
+  }
+  // Closes what is held and hands out the address for an out-parameter.
+  Type* put() {
+    reset();
+    return &value_;
+  }
+
+ private:
+  Type value_ = Traits::Invalid();
+};
+
+struct HandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::CloseHandle(value); }
+};
+
+// CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, not null.
+struct FileHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type value) { ::CloseHandle(value); }
+};
+
+struct HkeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::RegCloseKey(value); }
+};
+
+struct ModuleTraits {
+  using Type = HMODULE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::FreeLibrary(value); }
+};
+
+template <typename T>
+struct CoTaskMemTraits {
+  using Type = T*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::CoTaskMemFree(value); }
+};
+
+using UniqueHandle = UniqueAny<HandleTraits>;
+using UniqueFile = UniqueAny<FileHandleTraits>;
+using UniqueHkey = UniqueAny<HkeyTraits>;
+using UniqueModule = UniqueAny<ModuleTraits>;
+template <typename T>
+using UniqueCoTaskMem = UniqueAny<CoTaskMemTraits<T>>;
+using UniquePidl = UniqueCoTaskMem<ITEMIDLIST>;
+
+}  // namespace win
