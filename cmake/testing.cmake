@@ -45,7 +45,7 @@ function(stashly_add_test name)
         FIXTURES_REQUIRED wine
         SKIP_RETURN_CODE 77
         RESOURCE_LOCK wine-user-state
-        ENVIRONMENT "STASHLY_LANG=${lang};STASHLY_EXPECT_ACP=${acp};GTEST_OUTPUT=xml:${STASHLY_TEST_RESULTS}/${test}.xml")
+        ENVIRONMENT "STASHLY_LANG=${lang};STASHLY_EXPECT_ACP=${acp};GTEST_OUTPUT=xml:Z:${STASHLY_TEST_RESULTS}/${test}.xml")
     endforeach()
   else()
     add_test(NAME ${name} COMMAND ${name})
