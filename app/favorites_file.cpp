@@ -81,8 +81,8 @@ std::wstring FavoritesFilePath() {
   return win::CombinePath(win::SpecialFolderPath(CSIDL_APPDATA), kRelativePath);
 }
 
-ReadResult ReadFavoritesFile(const std::wstring& path, std::vector<std::wstring>& records) {
-  records.clear();
+ReadResult ReadFavoritesFile(const std::wstring& path, RecordList& records) {
+  records = RecordList();
   if (path.empty()) return ReadResult::kMissing;
   win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/favorites_format.h"
+
 namespace stashly {
 
 // The main window's title: the only key by which other processes find the running program.
@@ -24,7 +26,7 @@ enum class ReadResult {
 };
 
 // Reads every record, converting ANSI lines with CP_ACP.
-ReadResult ReadFavoritesFile(const std::wstring& path, std::vector<std::wstring>& records);
+ReadResult ReadFavoritesFile(const std::wstring& path, RecordList& records);
 
 // Rewrites the file from `records` (ANSI lines with CP_THREAD_ACP, UTF-8 when one does not fit).
 // The new content goes to a temporary file beside it, which then replaces the old one, so a

@@ -1,5 +1,6 @@
 #include "app/favorites_format.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "core/utf8.h"
@@ -7,14 +8,32 @@
 namespace stashly {
 namespace {
 
-// Every ANSI code page Windows uses keeps ASCII as it is; most paths are ASCII, and widening
-// them directly keeps a long list cheap to load.
-void WidenAscii(std::string_view bytes, std::wstring& out) {
-  out.resize(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+// True when no byte is NUL or above 0x7F; looks at eight bytes at a time.
+bool IsPlainAscii(std::string_view line) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighs = 0x8080808080808080ull;
+  size_t i = 0;
+  for (; i + 8 <= line.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, line.data() + i, 8);
+    if ((word & kHighs) || ((word - kOnes) & ~word & kHighs)) return false;
+  }
+  for (; i < line.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(line[i]);
+    if (c == 0 || c >= 0x80) return false;
+  }
+  return true;
 }
 
-std::wstring DecodeLine(std::string_view line, bool utf8, const NarrowCodec& ansi) {
+// Adds one line to `records` unless it is empty once decoded.
+void AddLine(std::string_view line, bool utf8, const NarrowCodec& ansi, RecordList& records,
+             std::wstring& scratch) {
+  // Every ANSI code page Windows uses keeps ASCII as it is; most paths are plain ASCII, and
+  // widening them straight into the list keeps a long list cheap to load.
+  if (IsPlainAscii(line)) {
+    if (!line.empty()) records.push_back_ascii(line);
+    return;
+  }
   std::string withoutNul;
   if (std::memchr(line.data(), '\0', line.size())) {
     withoutNul.reserve(line.size());
@@ -22,13 +41,13 @@ std::wstring DecodeLine(std::string_view line, bool utf8, const NarrowCodec& ans
       if (c != '\0') withoutNul.push_back(c);
     line = withoutNul;
   }
-  std::wstring text;
   if (IsAscii(line)) {
-    WidenAscii(line, text);
-  } else if (!utf8 || !DecodeUtf8(line, text)) {
-    text = ansi.Decode(line);
+    scratch.assign(line.begin(), line.end());
+  } else {
+    scratch.clear();
+    if (!utf8 || !DecodeUtf8(line, scratch)) scratch = ansi.Decode(line);
   }
-  return text;
+  if (!scratch.empty()) records.push_back(scratch);
 }
 
 bool EncodeRecord(std::wstring_view record, FavoritesEncoding encoding, const NarrowCodec& ansi,
@@ -42,6 +61,33 @@ bool EncodeRecord(std::wstring_view record, FavoritesEncoding encoding, const Na
 
 }  // namespace
 
+void RecordList::reserve(size_t records, size_t characters) {
+  starts_.reserve(records);
+  text_.reserve(characters + records);
+}
+
+void RecordList::push_back(std::wstring_view record) {
+  starts_.push_back(text_.size());
+  text_.append(record);
+  text_.push_back(L'\0');
+}
+
+void RecordList::push_back_ascii(std::string_view record) {
+  const size_t start = text_.size();
+  starts_.push_back(start);
+  text_.resize(start + record.size() + 1);
+  wchar_t* out = text_.data() + start;
+  for (char c : record) *out++ = static_cast<wchar_t>(c);
+  *out = L'\0';
+}
+
+std::vector<std::wstring> RecordList::ToVector() const {
+  std::vector<std::wstring> out;
+  out.reserve(size());
+  for (size_t i = 0; i < size(); ++i) out.emplace_back((*this)[i]);
+  return out;
+}
+
 FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi) {
   FavoritesContent content;
   const bool utf8 = StartsWithUtf8Bom(bytes);
@@ -49,6 +95,9 @@ FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi)
     content.encoding = FavoritesEncoding::kUtf8;
     bytes.remove_prefix(kUtf8Bom.size());
   }
+  // Decoded text never has more characters than the file has bytes.
+  content.records.reserve(bytes.size() / 32, bytes.size());
+  std::wstring scratch;
   while (!bytes.empty()) {
     const char* lf = static_cast<const char*>(std::memchr(bytes.data(), '\n', bytes.size()));
     size_t length = lf ? static_cast<size_t>(lf - bytes.data()) : bytes.size();
@@ -56,19 +105,20 @@ FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi)
     bytes.remove_prefix(lf ? length + 1 : length);
     // A text-mode stream turns CR LF into LF; a CR anywhere else belongs to the record.
     if (lf && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::wstring record = DecodeLine(line, utf8, ansi);
-    if (!record.empty()) content.records.push_back(std::move(record));
+    AddLine(line, utf8, ansi, content.records, scratch);
   }
   return content;
 }
 
-std::string SerializeFavorites(const std::vector<std::wstring>& records, const NarrowCodec& ansi,
-                               FavoritesEncoding* used) {
+namespace {
+
+template <typename Records>
+std::string Serialize(const Records& records, const NarrowCodec& ansi, FavoritesEncoding* used) {
   std::string out;
   std::string encoded;
   FavoritesEncoding encoding = FavoritesEncoding::kAnsi;
-  for (const std::wstring& record : records) {
-    if (!EncodeRecord(record, FavoritesEncoding::kAnsi, ansi, encoded)) {
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (!EncodeRecord(records[i], FavoritesEncoding::kAnsi, ansi, encoded)) {
       encoding = FavoritesEncoding::kUtf8;
       break;
     }
@@ -81,13 +131,25 @@ std::string SerializeFavorites(const std::vector<std::wstring>& records, const N
     encoding = FavoritesEncoding::kUtf8;
   if (encoding == FavoritesEncoding::kUtf8) {
     out.assign(kUtf8Bom);
-    for (const std::wstring& record : records) {
-      AppendUtf8(record, out);
+    for (size_t i = 0; i < records.size(); ++i) {
+      AppendUtf8(records[i], out);
       out += "\r\n";
     }
   }
   if (used) *used = encoding;
   return out;
+}
+
+}  // namespace
+
+std::string SerializeFavorites(const std::vector<std::wstring>& records, const NarrowCodec& ansi,
+                               FavoritesEncoding* used) {
+  return Serialize(records, ansi, used);
+}
+
+std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ansi,
+                               FavoritesEncoding* used) {
+  return Serialize(records, ansi, used);
 }
 
 std::optional<std::string> EncodeAppendedRecord(std::wstring_view record,

@@ -23,8 +23,33 @@ namespace stashly {
 
 enum class FavoritesEncoding { kAnsi, kUtf8 };
 
+// Records as read: back to back in one buffer, each ended by a NUL (so each can be handed to
+// the platform as it is), which keeps loading a long list down to a few allocations.
+class RecordList {
+ public:
+  size_t size() const { return starts_.size(); }
+  bool empty() const { return starts_.empty(); }
+  void reserve(size_t records, size_t characters);
+  void push_back(std::wstring_view record);
+  // A record known to be plain ASCII, widened as it is copied in.
+  void push_back_ascii(std::string_view record);
+  std::wstring_view operator[](size_t i) const {
+    return std::wstring_view(text_).substr(starts_[i], Length(i));
+  }
+  // The record as a NUL-terminated string.
+  const wchar_t* c_str(size_t i) const { return text_.c_str() + starts_[i]; }
+  std::vector<std::wstring> ToVector() const;
+
+ private:
+  size_t Length(size_t i) const {
+    return (i + 1 < starts_.size() ? starts_[i + 1] : text_.size()) - starts_[i] - 1;
+  }
+  std::wstring text_;
+  std::vector<size_t> starts_;
+};
+
 struct FavoritesContent {
-  std::vector<std::wstring> records;
+  RecordList records;
   FavoritesEncoding encoding = FavoritesEncoding::kAnsi;
 };
 
@@ -33,6 +58,8 @@ FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi)
 // The whole file as the main program writes it, CR LF after every record. Picks the ANSI code
 // page when every record fits it, else UTF-8 with a BOM; `used` tells which.
 std::string SerializeFavorites(const std::vector<std::wstring>& records, const NarrowCodec& ansi,
+                               FavoritesEncoding* used = nullptr);
+std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ansi,
                                FavoritesEncoding* used = nullptr);
 
 // What the appender writes at the end of a file whose encoding is `encoding`: the record and

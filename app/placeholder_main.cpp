@@ -2,8 +2,6 @@
 // the skinned main window until that is built, so that the tree can be run end to end.
 #include <windows.h>
 
-#include <vector>
-
 #include "app/favorites_file.h"
 
 namespace {
@@ -19,10 +17,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       if (!data || data->dwData != stashly::COPYDATA_FAVORITES_CHANGED) return FALSE;
       HWND list = ::GetDlgItem(window, 100);
       ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
-      std::vector<std::wstring> records;
+      stashly::RecordList records;
       stashly::ReadFavoritesFile(stashly::FavoritesFilePath(), records);
-      for (const auto& record : records)
-        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(record.c_str()));
+      for (size_t i = 0; i < records.size(); ++i)
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(records.c_str(i)));
       return TRUE;
     }
     case WM_DESTROY:

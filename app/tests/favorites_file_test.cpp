@@ -73,9 +73,10 @@ class FavoritesFile : public ::testing::Test {
   }
 
   Records Read(ReadResult expected = ReadResult::kRead) {
-    Records records{L"stale"};
+    RecordList records;
+    records.push_back(L"stale");
     EXPECT_EQ(ReadFavoritesFile(path_, records), expected);
-    return records;
+    return records.ToVector();
   }
 
   std::wstring path_;
@@ -160,9 +161,9 @@ TEST_F(FavoritesFile, WorksInAFolderNamedOutsideTheCodePage) {
   std::wstring path = folder + L"\\favorite.qvd";
   ASSERT_TRUE(WriteFavoritesFile(path, {L"C:\\a"}));
   ASSERT_TRUE(AppendFavorite(path, L"C:\\b"));
-  Records records;
+  RecordList records;
   EXPECT_EQ(ReadFavoritesFile(path, records), ReadResult::kRead);
-  EXPECT_EQ(records, (Records{L"C:\\a", L"C:\\b"}));
+  EXPECT_EQ(records.ToVector(), (Records{L"C:\\a", L"C:\\b"}));
   RemoveTree(folder);
 }
 

@@ -43,14 +43,14 @@ TEST(FavoritesParse, LineEndsEmptyLinesAndWhitespace) {
   };
   for (const auto& c : cases) {
     FavoritesContent content = ParseFavorites(c.bytes, kWestern);
-    EXPECT_EQ(content.records, c.expected) << c.name;
+    EXPECT_EQ(content.records.ToVector(), c.expected) << c.name;
     EXPECT_EQ(content.encoding, FavoritesEncoding::kAnsi) << c.name;
   }
 }
 
 TEST(FavoritesParse, DecodesAnsiWithTheGivenCodePage) {
-  EXPECT_EQ(ParseFavorites("C:\\caf\xE9\r\n", kWestern).records, Records{L"C:\\café"});
-  EXPECT_EQ(ParseFavorites(Gbk(L"D:\\文件\\资料") + "\n", kChinese).records,
+  EXPECT_EQ(ParseFavorites("C:\\caf\xE9\r\n", kWestern).records.ToVector(), Records{L"C:\\café"});
+  EXPECT_EQ(ParseFavorites(Gbk(L"D:\\文件\\资料") + "\n", kChinese).records.ToVector(),
             Records{L"D:\\文件\\资料"});
 }
 
@@ -66,7 +66,7 @@ TEST(FavoritesParse, ByteOrderMarkMeansUtf8) {
   };
   for (const auto& c : cases) {
     FavoritesContent content = ParseFavorites(c.bytes, kWestern);
-    EXPECT_EQ(content.records, c.expected) << c.name;
+    EXPECT_EQ(content.records.ToVector(), c.expected) << c.name;
     EXPECT_EQ(content.encoding, FavoritesEncoding::kUtf8) << c.name;
   }
 }
@@ -74,18 +74,18 @@ TEST(FavoritesParse, ByteOrderMarkMeansUtf8) {
 TEST(FavoritesParse, NeitherCutsNorSplitsLongLines) {
   const std::wstring longPath = L"C:\\" + std::wstring(100000, L'x');
   std::string bytes = "a\n" + std::string(longPath.begin(), longPath.end()) + "\r\nb";
-  EXPECT_EQ(ParseFavorites(bytes, kWestern).records, (Records{L"a", longPath, L"b"}));
+  EXPECT_EQ(ParseFavorites(bytes, kWestern).records.ToVector(), (Records{L"a", longPath, L"b"}));
 
   // 259 bytes was once the limit of a record; now it is just another length.
   for (size_t length : {258u, 259u, 260u, 261u, 520u}) {
     std::wstring path(length, L'p');
-    EXPECT_EQ(ParseFavorites(SerializeFavorites({path}, kWestern), kWestern).records,
+    EXPECT_EQ(ParseFavorites(SerializeFavorites({path}, kWestern), kWestern).records.ToVector(),
               Records{path});
   }
   // A double-byte path longer than 259 bytes in the code page.
   std::wstring wide = L"D:\\";
   for (int i = 0; i < 200; ++i) wide += L"文";
-  EXPECT_EQ(ParseFavorites(SerializeFavorites({wide}, kChinese), kChinese).records,
+  EXPECT_EQ(ParseFavorites(SerializeFavorites({wide}, kChinese), kChinese).records.ToVector(),
             Records{wide});
 }
 
@@ -97,7 +97,7 @@ TEST(FavoritesSerialize, StaysAnsiWhileEveryRecordFits) {
   EXPECT_EQ(SerializeFavorites({L"D:\\文件"}, kChinese, &used), Gbk(L"D:\\文件") + "\r\n");
   EXPECT_EQ(used, FavoritesEncoding::kAnsi);
   // An empty list is an empty file.
-  EXPECT_EQ(SerializeFavorites({}, kWestern, &used), "");
+  EXPECT_EQ(SerializeFavorites(Records{}, kWestern, &used), "");
   EXPECT_EQ(used, FavoritesEncoding::kAnsi);
 }
 
@@ -109,7 +109,7 @@ TEST(FavoritesSerialize, SwitchesToUtf8WhenARecordDoesNotFit) {
     EXPECT_EQ(used, FavoritesEncoding::kUtf8);
     EXPECT_TRUE(StartsWithUtf8Bom(bytes));
     FavoritesContent back = ParseFavorites(bytes, kWestern);
-    EXPECT_EQ(back.records, records);
+    EXPECT_EQ(back.records.ToVector(), records);
     EXPECT_EQ(back.encoding, FavoritesEncoding::kUtf8);
   }
   EXPECT_EQ(SerializeFavorites({L"a", L"文"}, kWestern), "\xEF\xBB\xBF" "a\r\n\xE6\x96\x87\r\n");
@@ -122,11 +122,11 @@ TEST(FavoritesSerialize, SwitchesToUtf8WhenARecordDoesNotFit) {
 TEST(FavoritesSerialize, RoundTripsAwkwardRecords) {
   const Records records = {L"  ", L"a\rb", L"trailing cr\r", L"\t", L"C:\\a&b", L"x", L"x"};
   // A first record whose ANSI bytes look like the UTF-8 mark must not be read back as one.
-  EXPECT_EQ(ParseFavorites(SerializeFavorites({L"ï»¿x", L"y"}, kWestern), kWestern).records,
+  EXPECT_EQ(ParseFavorites(SerializeFavorites({L"ï»¿x", L"y"}, kWestern), kWestern).records.ToVector(),
             (Records{L"ï»¿x", L"y"}));
   for (const NarrowCodec* codec : {static_cast<const NarrowCodec*>(&kWestern),
                                    static_cast<const NarrowCodec*>(&kChinese)}) {
-    EXPECT_EQ(ParseFavorites(SerializeFavorites(records, *codec), *codec).records, records);
+    EXPECT_EQ(ParseFavorites(SerializeFavorites(records, *codec), *codec).records.ToVector(), records);
   }
 }
 
@@ -146,7 +146,7 @@ TEST(FavoritesAppend, WritesTheRecordInTheFilesEncodingOnALineOfItsOwn) {
   // Appending to a file whose last line has no end keeps both records whole.
   std::string file = "C:\\old";
   file += *EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, true, kWestern);
-  EXPECT_EQ(ParseFavorites(file, kWestern).records, (Records{L"C:\\old", L"C:\\new"}));
+  EXPECT_EQ(ParseFavorites(file, kWestern).records.ToVector(), (Records{L"C:\\old", L"C:\\new"}));
 }
 
 TEST(FavoritesParse, AppenderAndMainProgramFilesLoadTheSame) {
@@ -154,8 +154,8 @@ TEST(FavoritesParse, AppenderAndMainProgramFilesLoadTheSame) {
   std::string appended;
   for (const auto& record : records)
     appended += *EncodeAppendedRecord(record, FavoritesEncoding::kAnsi, false, kWestern);
-  EXPECT_EQ(ParseFavorites(appended, kWestern).records, records);
-  EXPECT_EQ(ParseFavorites(SerializeFavorites(records, kWestern), kWestern).records, records);
+  EXPECT_EQ(ParseFavorites(appended, kWestern).records.ToVector(), records);
+  EXPECT_EQ(ParseFavorites(SerializeFavorites(records, kWestern), kWestern).records.ToVector(), records);
 }
 
 }  // namespace
