@@ -1,0 +1,1 @@
+# Pure logic of the skin engine: skin_logic and its native tests and fuzz targets.

@@ -1,0 +1,1 @@
+# Binding of the image provider (Pictora.dll) and its Wine tests.
