@@ -90,7 +90,7 @@ ReadResult ReadFavoritesFile(const std::wstring& path, RecordList& records) {
   if (!file) {
     DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::kMissing
-                                                                           : ReadResult::kUnreadable;
+                                                                          : ReadResult::kUnreadable;
   }
   std::string bytes;
   if (!ReadAll(file.get(), bytes)) return ReadResult::kUnreadable;
@@ -159,8 +159,8 @@ void NotifyFavoritesChanged() {
   COPYDATASTRUCT data{};
   data.dwData = COPYDATA_FAVORITES_CHANGED;
   DWORD_PTR result = 0;
-  ::SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                        SMTO_ABORTIFHUNG, kNotifyTimeoutMs, &result);
+  ::SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                        kNotifyTimeoutMs, &result);
 }
 
 }  // namespace stashly

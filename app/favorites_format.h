@@ -69,7 +69,6 @@ std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ans
 // file, whose first bytes decide its encoding.
 std::optional<std::string> EncodeAppendedRecord(std::wstring_view record,
                                                 FavoritesEncoding encoding,
-                                                bool lastLineUnterminated,
-                                                const NarrowCodec& ansi);
+                                                bool lastLineUnterminated, const NarrowCodec& ansi);
 
 }  // namespace stashly

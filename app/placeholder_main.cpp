@@ -48,8 +48,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, stashly::kMainWindowTitle,
                                   WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320, 480,
                                   nullptr, nullptr, instance, nullptr);
-  ::CreateWindowExW(0, L"LISTBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                    0, 0, 0, 0, window, reinterpret_cast<HMENU>(100), instance, nullptr);
+  ::CreateWindowExW(0, L"LISTBOX", nullptr,
+                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, window,
+                    reinterpret_cast<HMENU>(100), instance, nullptr);
   COPYDATASTRUCT reload{stashly::COPYDATA_FAVORITES_CHANGED, 0, nullptr};
   ::SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&reload));
   ::ShowWindow(window, show);

@@ -9,7 +9,9 @@ namespace stashly {
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-inline bool StartsWithUtf8Bom(std::string_view bytes) { return bytes.substr(0, 3) == kUtf8Bom; }
+inline bool StartsWithUtf8Bom(std::string_view bytes) {
+  return bytes.substr(0, 3) == kUtf8Bom;
+}
 
 inline bool IsAscii(std::string_view bytes) {
   for (unsigned char c : bytes)

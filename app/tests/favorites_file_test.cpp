@@ -35,8 +35,8 @@ void WriteBytes(const std::wstring& path, std::string_view bytes) {
       ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   ASSERT_TRUE(file);
   DWORD written = 0;
-  ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                          nullptr));
+  ASSERT_TRUE(
+      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
@@ -45,13 +45,16 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L"..")) names.push_back(data.cFileName);
+    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L".."))
+      names.push_back(data.cFileName);
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
   return names;
 }
 
-bool Is936() { return ::GetACP() == 936; }
+bool Is936() {
+  return ::GetACP() == 936;
+}
 
 // Each test starts from a user whose Norvane folder does not exist.
 class FavoritesFile : public ::testing::Test {

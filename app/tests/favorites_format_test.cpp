@@ -58,10 +58,14 @@ TEST(FavoritesParse, ByteOrderMarkMeansUtf8) {
   const ParseCase cases[] = {
       {"bom only", "\xEF\xBB\xBF", {}},
       {"bom and line ends", "\xEF\xBB\xBF\r\n\n", {}},
-      {"utf-8 records", "\xEF\xBB\xBF" "C:\\\xE6\x96\x87\r\nC:\\caf\xC3\xA9\n",
+      {"utf-8 records",
+       "\xEF\xBB\xBF"
+       "C:\\\xE6\x96\x87\r\nC:\\caf\xC3\xA9\n",
        {L"C:\\文", L"C:\\café"}},
       // An ANSI line appended after the mark by an older writer still names its file.
-      {"invalid utf-8 line read as ansi", "\xEF\xBB\xBF" "C:\\\xE6\x96\x87\nC:\\caf\xE9\n",
+      {"invalid utf-8 line read as ansi",
+       "\xEF\xBB\xBF"
+       "C:\\\xE6\x96\x87\nC:\\caf\xE9\n",
        {L"C:\\文", L"C:\\café"}},
   };
   for (const auto& c : cases) {
@@ -112,7 +116,9 @@ TEST(FavoritesSerialize, SwitchesToUtf8WhenARecordDoesNotFit) {
     EXPECT_EQ(back.records.ToVector(), records);
     EXPECT_EQ(back.encoding, FavoritesEncoding::kUtf8);
   }
-  EXPECT_EQ(SerializeFavorites({L"a", L"文"}, kWestern), "\xEF\xBB\xBF" "a\r\n\xE6\x96\x87\r\n");
+  EXPECT_EQ(SerializeFavorites({L"a", L"文"}, kWestern),
+            "\xEF\xBB\xBF"
+            "a\r\n\xE6\x96\x87\r\n");
   // Hangul is not in 936; the whole file goes UTF-8 rather than store '?'.
   FavoritesEncoding used{};
   SerializeFavorites({L"D:\\文件", L"D:\\한"}, kChinese, &used);
@@ -122,11 +128,13 @@ TEST(FavoritesSerialize, SwitchesToUtf8WhenARecordDoesNotFit) {
 TEST(FavoritesSerialize, RoundTripsAwkwardRecords) {
   const Records records = {L"  ", L"a\rb", L"trailing cr\r", L"\t", L"C:\\a&b", L"x", L"x"};
   // A first record whose ANSI bytes look like the UTF-8 mark must not be read back as one.
-  EXPECT_EQ(ParseFavorites(SerializeFavorites({L"ï»¿x", L"y"}, kWestern), kWestern).records.ToVector(),
-            (Records{L"ï»¿x", L"y"}));
-  for (const NarrowCodec* codec : {static_cast<const NarrowCodec*>(&kWestern),
-                                   static_cast<const NarrowCodec*>(&kChinese)}) {
-    EXPECT_EQ(ParseFavorites(SerializeFavorites(records, *codec), *codec).records.ToVector(), records);
+  EXPECT_EQ(
+      ParseFavorites(SerializeFavorites({L"ï»¿x", L"y"}, kWestern), kWestern).records.ToVector(),
+      (Records{L"ï»¿x", L"y"}));
+  for (const NarrowCodec* codec :
+       {static_cast<const NarrowCodec*>(&kWestern), static_cast<const NarrowCodec*>(&kChinese)}) {
+    EXPECT_EQ(ParseFavorites(SerializeFavorites(records, *codec), *codec).records.ToVector(),
+              records);
   }
 }
 
@@ -155,7 +163,8 @@ TEST(FavoritesParse, AppenderAndMainProgramFilesLoadTheSame) {
   for (const auto& record : records)
     appended += *EncodeAppendedRecord(record, FavoritesEncoding::kAnsi, false, kWestern);
   EXPECT_EQ(ParseFavorites(appended, kWestern).records.ToVector(), records);
-  EXPECT_EQ(ParseFavorites(SerializeFavorites(records, kWestern), kWestern).records.ToVector(), records);
+  EXPECT_EQ(ParseFavorites(SerializeFavorites(records, kWestern), kWestern).records.ToVector(),
+            records);
 }
 
 }  // namespace

@@ -19,7 +19,9 @@ TEST(Utf8, KeepsAnUnpairedSurrogateThroughARoundTrip) {
   text.push_back(static_cast<wchar_t>(0xD800));
   text += L"b";
   const std::string bytes = ToUtf8(text);
-  EXPECT_EQ(bytes, "a\xED\xA0\x80" "b");
+  EXPECT_EQ(bytes,
+            "a\xED\xA0\x80"
+            "b");
   std::wstring back;
   ASSERT_TRUE(DecodeUtf8(bytes, back));
   EXPECT_EQ(back, text);
