@@ -80,6 +80,28 @@ struct CoTaskMemTraits {
   static void Close(Type value) { ::CoTaskMemFree(value); }
 };
 
+// GDI objects made by the program (never stock objects, whose deletion is a no-op anyway).
+// Deselect an object from every device context before its owner goes out of scope.
+template <typename T>
+struct GdiObjectTraits {
+  using Type = T;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::DeleteObject(value); }
+};
+
+// A device context made with CreateCompatibleDC or CreateDC; not one from GetDC or BeginPaint.
+struct DcTraits {
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::DeleteDC(value); }
+};
+
+struct IconTraits {
+  using Type = HICON;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::DestroyIcon(value); }
+};
+
 using UniqueHandle = UniqueAny<HandleTraits>;
 using UniqueFile = UniqueAny<FileHandleTraits>;
 using UniqueHkey = UniqueAny<HkeyTraits>;
@@ -87,5 +109,13 @@ using UniqueModule = UniqueAny<ModuleTraits>;
 template <typename T>
 using UniqueCoTaskMem = UniqueAny<CoTaskMemTraits<T>>;
 using UniquePidl = UniqueCoTaskMem<ITEMIDLIST>;
+using UniqueGdiObject = UniqueAny<GdiObjectTraits<HGDIOBJ>>;
+using UniqueBitmap = UniqueAny<GdiObjectTraits<HBITMAP>>;
+using UniqueFont = UniqueAny<GdiObjectTraits<HFONT>>;
+using UniqueBrush = UniqueAny<GdiObjectTraits<HBRUSH>>;
+using UniquePen = UniqueAny<GdiObjectTraits<HPEN>>;
+using UniqueRgn = UniqueAny<GdiObjectTraits<HRGN>>;
+using UniqueDc = UniqueAny<DcTraits>;
+using UniqueIcon = UniqueAny<IconTraits>;
 
 }  // namespace win

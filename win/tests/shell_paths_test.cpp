@@ -35,7 +35,8 @@ TEST(ShellPaths, ParentFolderAndModulePath) {
 TEST(ShellPaths, CreatesEveryMissingFolderOfATree) {
   wchar_t temp[MAX_PATH];
   ASSERT_NE(::GetTempPathW(MAX_PATH, temp), 0u);
-  std::wstring root = std::wstring(temp) + L"stashly-tree-" + std::to_wstring(::GetCurrentProcessId());
+  std::wstring root =
+      std::wstring(temp) + L"stashly-tree-" + std::to_wstring(::GetCurrentProcessId());
   std::wstring deep = root + L"\\a\\文件\\c";
   EXPECT_TRUE(win::CreateFolderTree(deep));
   EXPECT_NE(::GetFileAttributesW(deep.c_str()), INVALID_FILE_ATTRIBUTES);
