@@ -1,1 +1,14 @@
 # Binding of the image provider (Pictora.dll) and its Wine tests.
+add_library(skin_image_provider STATIC image_provider.cpp)
+target_link_libraries(skin_image_provider PUBLIC stashly_options shlwapi)
+
+if(BUILD_TESTING)
+  stashly_add_test(skin_image_provider_tests SOURCES tests/image_provider_test.cpp
+                   LIBS skin_image_provider pictora_test_support)
+  # The binding looks for Pictora.dll beside the program; the test moves it away and back and
+  # swaps in the look-alike with one export missing.
+  add_custom_command(TARGET skin_image_provider_tests POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Pictora>
+            $<TARGET_FILE:pictora_half_provider> $<TARGET_FILE_DIR:skin_image_provider_tests>)
+  add_dependencies(skin_image_provider_tests Pictora pictora_half_provider)
+endif()
