@@ -1,0 +1,548 @@
+// The test program plays Explorer: it registers Clickwell.dll with regsvr32, creates the
+// handler through COM and drives it as the shell does, with real data objects, menus, the
+// favourites file under this prefix's application-data folder and a window titled like the
+// main program's.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "app/favorites_file.h"
+#include "app/settings_store.h"
+#include "context_menu/clickwell_ids.h"
+#include "context_menu/tests/com_ptr.h"
+#include "context_menu/tests/launch_probe.h"
+#include "context_menu/tests/test_support.h"
+#include "core/utf8.h"
+#include "win/shell_paths.h"
+#include "win/text.h"
+#include "win/unique_any.h"
+
+namespace clickwell::test {
+namespace {
+
+constexpr wchar_t kOpenText[] = L"打开 Velto文件收藏夹";
+constexpr wchar_t kAddText[] = L"添加到 Velto文件收藏夹";
+constexpr char kHelpA[] = "This is the simple shell extension's help";
+constexpr wchar_t kCjkFolder[] = L"C:\\资料\\收藏 文件夹";
+
+template <typename T, typename... Args>
+ComPtr<T> Make(Args&&... args) {
+  T* object = new T(std::forward<Args>(args)...);
+  object->AddRef();
+  ComPtr<T> owner;
+  owner.Attach(object);
+  return owner;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes(1 << 16, '\0');
+  DWORD read = 0;
+  ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
+}
+
+void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  win::CreateFolderTree(win::ParentFolder(path));
+  win::UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file);
+  DWORD written = 0;
+  ASSERT_TRUE(
+      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = folder + L"\\" + name;
+      if (!::DeleteFileW(child.c_str())) RemoveTree(child);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+// A window titled like the main program's, on a thread of its own as the real one would be,
+// that notes every change notice and what the favourites file held when it arrived.
+class MainWindowStandIn {
+ public:
+  struct Notice {
+    ULONG_PTR dwData;
+    DWORD cbData;
+    bool dataNull;
+    std::string fileBytes;
+  };
+
+  MainWindowStandIn() {
+    win::UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this, event = ready.get()] { Run(event); });
+    ::WaitForSingleObject(ready.get(), 10000);
+  }
+  ~MainWindowStandIn() {
+    if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+
+  std::vector<Notice> Notices() {
+    std::lock_guard lock(mutex_);
+    return notices_;
+  }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MainWindowStandIn*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_COPYDATA && self) {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      std::lock_guard lock(self->mutex_);
+      self->notices_.push_back({data ? data->dwData : ~ULONG_PTR{0}, data ? data->cbData : 0,
+                                data && !data->lpData, FileBytes(stashly::FavoritesFilePath())});
+      return TRUE;
+    }
+    if (message == WM_DESTROY) ::PostQuitMessage(0);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  void Run(HANDLE ready) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ClickwellTestMainWindow";
+    ::RegisterClassW(&windowClass);
+    HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, stashly::kMainWindowTitle,
+                                    WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window_ = window;
+    ::SetEvent(ready);
+    MSG message;
+    while (window && ::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+  }
+
+  std::thread thread_;
+  std::atomic<HWND> window_ = nullptr;
+  std::mutex mutex_;
+  std::vector<Notice> notices_;
+};
+
+class Handler : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    registered_ = RunRegsvr32(L"/s " + Quoted(ClickwellPath())) == 0;
+  }
+  static void TearDownTestSuite() {
+    RunRegsvr32(L"/s /u " + Quoted(ClickwellPath()));
+    ::CoUninitialize();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(registered_);
+    favorites_ = stashly::FavoritesFilePath();
+    ASSERT_FALSE(favorites_.empty());
+    Clean();
+    ASSERT_EQ(::CoCreateInstance(kClickwellClassId, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IShellExtInit, init_.put_void()),
+              S_OK);
+    menu_ = init_.Query<IContextMenu>();
+    ASSERT_TRUE(menu_);
+  }
+  void TearDown() override {
+    menu_.reset();
+    init_.reset();
+    Clean();
+  }
+
+  void Clean() {
+    RemoveTree(win::ParentFolder(win::ParentFolder(favorites_)));
+    ::SHDeleteValueW(HKEY_CURRENT_USER, stashly::kExtensionSettingsKey, stashly::kInstallPathValue);
+  }
+
+  HRESULT InitializeWith(const std::vector<char>& drop) {
+    auto data = Make<DropDataObject>(drop);
+    return init_->Initialize(nullptr, data.get(), nullptr);
+  }
+
+  HRESULT Invoke(UINT offset, const char* directory = nullptr) {
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = MAKEINTRESOURCEA(offset);
+    info.lpDirectory = directory;
+    info.nShow = SW_SHOWNORMAL;
+    return menu_->InvokeCommand(&info);
+  }
+
+  std::vector<std::wstring> Records() {
+    stashly::RecordList records;
+    stashly::ReadFavoritesFile(favorites_, records);
+    return records.ToVector();
+  }
+
+  static inline bool registered_ = false;
+  std::wstring favorites_;
+  ComPtr<IShellExtInit> init_;
+  ComPtr<IContextMenu> menu_;
+};
+
+HMODULE Clickwell() {
+  return ::GetModuleHandleW(L"Clickwell.dll");
+}
+
+TEST_F(Handler, AnswersForItsTwoInterfacesOnly) {
+  ComPtr<IUnknown> fromInit = init_.Query<IUnknown>();
+  ComPtr<IUnknown> fromMenu = menu_.Query<IUnknown>();
+  EXPECT_TRUE(fromInit);
+  EXPECT_EQ(fromInit.get(), fromMenu.get());
+  EXPECT_EQ(menu_.Query<IShellExtInit>().get(), init_.get());
+  EXPECT_FALSE(init_.Query<IContextMenu2>());
+  EXPECT_FALSE(init_.Query<IDataObject>());
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(init_->QueryInterface(IID_IContextMenu3, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(Handler, FactoryRefusesAggregationAndANullOutput) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(::CoGetClassObject(kClickwellClassId, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                               factory.put_void()),
+            S_OK);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, nullptr), E_POINTER);
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(factory->CreateInstance(init_.get(), IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(out, nullptr);
+  ComPtr<IContextMenu> other;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, other.put_void()), S_OK);
+  EXPECT_NE(other.get(), menu_.get());
+
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  auto getClassObject = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(::GetProcAddress(Clickwell(), "DllGetClassObject")));
+  ASSERT_TRUE(getClassObject);
+  EXPECT_EQ(getClassObject(CLSID_ShellLink, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+}
+
+TEST_F(Handler, ServerStaysLoadedWhileAnObjectOrALockLives) {
+  using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+  auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
+      reinterpret_cast<void*>(::GetProcAddress(Clickwell(), "DllCanUnloadNow")));
+  ASSERT_TRUE(canUnloadNow);
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  menu_.reset();
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  init_.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(::CoGetClassObject(kClickwellClassId, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                               factory.put_void()),
+            S_OK);
+  factory->LockServer(TRUE);
+  factory.reset();
+  EXPECT_EQ(canUnloadNow(), S_FALSE);
+  ASSERT_EQ(::CoGetClassObject(kClickwellClassId, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                               factory.put_void()),
+            S_OK);
+  factory->LockServer(FALSE);
+  factory.reset();
+  EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(Handler, AddStoresTheFirstSelectedItemWhole) {
+  const std::wstring longPath = L"C:\\" + std::wstring(120, L'a') + L"\\" +
+                                std::wstring(150, L'b') + L"\\" + std::wstring(40, L'c') + L".txt";
+  const struct {
+    const char* name;
+    std::vector<char> drop;
+    std::wstring stored;
+  } cases[] = {
+      {"one file", DropFiles({L"C:\\stash\\report.txt"}), L"C:\\stash\\report.txt"},
+      {"three files", DropFiles({L"C:\\one.txt", L"C:\\two.txt", L"C:\\three.txt"}),
+       L"C:\\one.txt"},
+      {"a folder", DropFiles({L"D:\\Projects"}), L"D:\\Projects"},
+      {"longer than MAX_PATH", DropFiles({longPath, L"C:\\next"}), longPath},
+      {"an ANSI drop list", DropFiles({L"C:\\ansi\\list.txt"}, false), L"C:\\ansi\\list.txt"},
+  };
+  std::vector<std::wstring> expected;
+  for (const auto& c : cases) {
+    EXPECT_EQ(InitializeWith(c.drop), S_OK) << c.name;
+    EXPECT_EQ(Invoke(1), S_OK) << c.name;
+    expected.push_back(c.stored);
+    EXPECT_EQ(Records(), expected) << c.name;
+  }
+}
+
+TEST_F(Handler, InitializeRefusesDataWithoutAFile) {
+  std::vector<char> pastTheEnd = DropFiles({L"C:\\x"});
+  reinterpret_cast<DROPFILES*>(pastTheEnd.data())->pFiles = 4096;
+  std::vector<char> unterminated = DropFiles({L"C:\\x"});
+  unterminated.resize(unterminated.size() - 4);
+  std::vector<char> headerOnly = DropFiles({});
+  headerOnly.resize(sizeof(DROPFILES) - 2);
+  const struct {
+    const char* name;
+    std::vector<char> drop;
+  } cases[] = {
+      {"no CF_HDROP", {}},
+      {"no file in the list", DropFiles({})},
+      {"list starts past the block", pastTheEnd},
+      {"list without its end", unterminated},
+      {"block shorter than its header", headerOnly},
+  };
+  for (const auto& c : cases) {
+    // A selection made before must not linger.
+    ASSERT_EQ(InitializeWith(DropFiles({L"C:\\before.txt"})), S_OK);
+    EXPECT_EQ(InitializeWith(c.drop), E_INVALIDARG) << c.name;
+    EXPECT_EQ(Invoke(1), S_OK) << c.name;
+  }
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+}
+
+class TempFolder {
+ public:
+  explicit TempFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + name;
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~TempFolder() { ::RemoveDirectoryW(path_.c_str()); }
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+TEST_F(Handler, BackgroundClickStoresTheFolderExplorerNamed) {
+  TempFolder folder(L"Clickwell 收藏 background");
+  win::UniquePidl pidl(::ILCreateFromPathW(folder.path().c_str()));
+  ASSERT_TRUE(pidl);
+  EXPECT_EQ(init_->Initialize(pidl.get(), nullptr, nullptr), S_FALSE);
+  // The item list wins over the ANSI directory, which cannot name this folder.
+  EXPECT_EQ(Invoke(1, "C:\\ansi"), S_OK);
+  EXPECT_EQ(Records(), std::vector<std::wstring>{folder.path()});
+}
+
+TEST_F(Handler, BackgroundClickTakesTheWideDirectoryBeforeTheAnsiOne) {
+  EXPECT_EQ(init_->Initialize(nullptr, nullptr, nullptr), S_FALSE);
+  const std::string ansi = win::ToNarrow(kCjkFolder, CP_THREAD_ACP);
+  CMINVOKECOMMANDINFOEX info{};
+  info.cbSize = sizeof info;
+  info.fMask = CMIC_MASK_UNICODE;
+  info.lpVerb = MAKEINTRESOURCEA(1);
+  info.lpVerbW = MAKEINTRESOURCEW(1);
+  info.lpDirectory = ansi.c_str();
+  info.lpDirectoryW = kCjkFolder;
+  EXPECT_EQ(menu_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
+
+  // Without the Unicode flag the wide members are not there to read.
+  info.fMask = 0;
+  info.lpDirectory = "C:\\Plain Folder";
+  EXPECT_EQ(menu_->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
+  EXPECT_EQ(Invoke(1, "C:\\Short Info"), S_OK);
+  EXPECT_EQ(Records(),
+            (std::vector<std::wstring>{kCjkFolder, L"C:\\Plain Folder", L"C:\\Short Info"}));
+}
+
+TEST_F(Handler, BackgroundClickWithoutAFolderAddsNothing) {
+  MainWindowStandIn window;
+  EXPECT_EQ(init_->Initialize(nullptr, nullptr, nullptr), S_FALSE);
+  EXPECT_EQ(Invoke(1), S_OK);
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+  EXPECT_TRUE(window.Notices().empty());
+}
+
+TEST_F(Handler, MenuGetsBothEntriesAtTheIndexWithTheBitmapOnTheFirst) {
+  HMENU menu = ::CreatePopupMenu();
+  ASSERT_TRUE(menu);
+  ::AppendMenuW(menu, MF_STRING, 1, L"Before");
+  ::AppendMenuW(menu, MF_STRING, 2, L"After");
+  EXPECT_EQ(menu_->QueryContextMenu(menu, 1, 100, 0x7FFF, CMF_NORMAL), 2);
+
+  ASSERT_EQ(::GetMenuItemCount(menu), 4);
+  const struct {
+    UINT id;
+    const wchar_t* text;
+  } expected[] = {{1, L"Before"}, {100, kOpenText}, {101, kAddText}, {2, L"After"}};
+  for (int i = 0; i < 4; ++i) {
+    wchar_t text[64] = {};
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_CHECKMARKS;
+    item.dwTypeData = text;
+    item.cch = 64;
+    ASSERT_TRUE(::GetMenuItemInfoW(menu, i, TRUE, &item)) << i;
+    EXPECT_EQ(item.wID, expected[i].id) << i;
+    EXPECT_STREQ(text, expected[i].text) << i;
+    if (i == 1) {
+      EXPECT_TRUE(item.hbmpChecked);
+      EXPECT_EQ(item.hbmpChecked, item.hbmpUnchecked);
+      BITMAP bitmap{};
+      ASSERT_TRUE(::GetObjectW(item.hbmpChecked, sizeof bitmap, &bitmap));
+      EXPECT_EQ(bitmap.bmWidth, 16);
+      EXPECT_EQ(bitmap.bmHeight, 16);
+      EXPECT_EQ(bitmap.bmBitsPixel, 24);
+    } else {
+      EXPECT_FALSE(item.hbmpChecked) << i;
+      EXPECT_FALSE(item.hbmpUnchecked) << i;
+    }
+  }
+  ::DestroyMenu(menu);
+}
+
+TEST_F(Handler, DefaultOnlyOrTooFewIdsAddNothing) {
+  const struct {
+    const char* name;
+    UINT first, last, flags;
+  } cases[] = {
+      {"default only", 100, 0x7FFF, CMF_DEFAULTONLY},
+      {"default only among others", 100, 0x7FFF, CMF_DEFAULTONLY | CMF_EXPLORE},
+      {"room for one id", 100, 100, CMF_NORMAL},
+      {"no room at all", 100, 99, CMF_NORMAL},
+  };
+  for (const auto& c : cases) {
+    HMENU menu = ::CreatePopupMenu();
+    EXPECT_EQ(menu_->QueryContextMenu(menu, 0, c.first, c.last, c.flags), 0) << c.name;
+    EXPECT_EQ(::GetMenuItemCount(menu), 0) << c.name;
+    ::DestroyMenu(menu);
+  }
+}
+
+TEST_F(Handler, CommandStringIsTheHelpOfTheOpenEntryCutToTheBuffer) {
+  const struct {
+    UINT_PTR offset;
+    UINT type;
+    UINT size;
+    HRESULT result;
+    std::string text;  // what the buffer holds afterwards, on success
+  } cases[] = {
+      {0, GCS_HELPTEXTW, 100, S_OK, kHelpA},     {0, GCS_HELPTEXTA, 100, S_OK, kHelpA},
+      {0, GCS_HELPTEXTA, 8, S_OK, "This is"},    {0, GCS_HELPTEXTW, 5, S_OK, "This"},
+      {0, GCS_HELPTEXTW, 1, S_OK, ""},           {0, GCS_VERBW, 100, S_OK, kHelpA},
+      {0, GCS_VERBA, 100, E_INVALIDARG, ""},     {0, GCS_VALIDATEA, 100, E_INVALIDARG, ""},
+      {1, GCS_HELPTEXTW, 100, E_INVALIDARG, ""}, {1, GCS_HELPTEXTA, 100, E_INVALIDARG, ""},
+      {2, GCS_HELPTEXTW, 100, E_INVALIDARG, ""},
+  };
+  for (const auto& c : cases) {
+    const bool wide = c.type & GCS_UNICODE;
+    union {
+      char narrow[128];
+      wchar_t wide[128];
+    } buffer;
+    std::memset(&buffer, 0x7F, sizeof buffer);
+    EXPECT_EQ(menu_->GetCommandString(c.offset, c.type, nullptr, buffer.narrow, c.size), c.result)
+        << c.offset << "/" << c.type << "/" << c.size;
+    if (c.result != S_OK) {
+      EXPECT_EQ(buffer.narrow[0], 0x7F) << "a refused request writes nothing";
+      continue;
+    }
+    std::string got = wide ? win::ToNarrow(buffer.wide, CP_UTF8) : std::string(buffer.narrow);
+    EXPECT_EQ(got, c.text) << c.offset << "/" << c.type << "/" << c.size;
+    // Nothing is written past the size the caller gave.
+    if (wide)
+      EXPECT_EQ(buffer.wide[c.size], wchar_t{0x7F7F});
+    else
+      EXPECT_EQ(buffer.narrow[c.size], 0x7F);
+  }
+  // Validation asks with no buffer at all.
+  EXPECT_EQ(menu_->GetCommandString(0, GCS_VALIDATEW, nullptr, nullptr, 0), S_OK);
+  EXPECT_EQ(menu_->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0), S_OK);
+}
+
+TEST_F(Handler, InvokeUnderstandsOffsetsOnly) {
+  ASSERT_EQ(InitializeWith(DropFiles({L"C:\\x.txt"})), S_OK);
+  CMINVOKECOMMANDINFO info{};
+  info.cbSize = sizeof info;
+  info.lpVerb = "open";
+  EXPECT_EQ(menu_->InvokeCommand(&info), E_INVALIDARG);
+  EXPECT_EQ(Invoke(2), E_INVALIDARG);
+  EXPECT_EQ(Invoke(0xFFFF), E_INVALIDARG);
+  info.cbSize = 0;
+  info.lpVerb = MAKEINTRESOURCEA(1);
+  EXPECT_EQ(menu_->InvokeCommand(&info), E_INVALIDARG);
+  EXPECT_EQ(menu_->InvokeCommand(nullptr), E_INVALIDARG);
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+}
+
+TEST_F(Handler, AddAppendsThenTellsTheRunningWindowBeforeReturning) {
+  WriteFileBytes(favorites_, "C:\\first\r\n");
+  MainWindowStandIn window;
+  ASSERT_EQ(InitializeWith(DropFiles({L"C:\\stash\\report.txt"})), S_OK);
+  EXPECT_EQ(Invoke(1), S_OK);
+
+  const std::string expected = "C:\\first\r\nC:\\stash\\report.txt\n";
+  EXPECT_EQ(FileBytes(favorites_), expected);
+  std::vector<MainWindowStandIn::Notice> notices = window.Notices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].dwData, 1u);
+  EXPECT_EQ(notices[0].cbData, 0u);
+  EXPECT_TRUE(notices[0].dataNull);
+  EXPECT_EQ(notices[0].fileBytes, expected);
+}
+
+TEST_F(Handler, AddOfACjkFolderKeepsItsName) {
+  WriteFileBytes(favorites_, "C:\\first\r\n");
+  ASSERT_EQ(InitializeWith(DropFiles({kCjkFolder})), S_OK);
+  EXPECT_EQ(Invoke(1), S_OK);
+  if (::GetACP() == 936) {
+    EXPECT_EQ(FileBytes(favorites_), "C:\\first\r\n" + win::ToNarrow(kCjkFolder, 936) + "\n");
+  } else {
+    // The ANSI code page cannot hold the name: the file turns into UTF-8 rather than lose it.
+    EXPECT_EQ(FileBytes(favorites_),
+              "\xEF\xBB\xBF"
+              "C:\\first\r\n" +
+                  stashly::ToUtf8(kCjkFolder) + "\r\n");
+  }
+  EXPECT_EQ(Records(), (std::vector<std::wstring>{L"C:\\first", kCjkFolder}));
+}
+
+TEST_F(Handler, AddThatCannotWriteSendsNoNotice) {
+  // A folder where the file should be: it cannot be opened for writing.
+  win::CreateFolderTree(favorites_);
+  MainWindowStandIn window;
+  ASSERT_EQ(InitializeWith(DropFiles({L"C:\\x.txt"})), S_OK);
+  EXPECT_EQ(Invoke(1), S_OK);
+  EXPECT_TRUE(window.Notices().empty());
+}
+
+TEST_F(Handler, AddWithoutARunningWindowStillStores) {
+  ASSERT_EQ(InitializeWith(DropFiles({L"C:\\x.txt"})), S_OK);
+  EXPECT_EQ(Invoke(1), S_OK);
+  EXPECT_EQ(Records(), std::vector<std::wstring>{L"C:\\x.txt"});
+}
+
+TEST_F(Handler, OpenStartsTheInstalledProgramAndNothingWithoutOne) {
+  win::UniqueHandle started(::CreateEventW(nullptr, TRUE, FALSE, kLaunchProbeEvent));
+  ASSERT_TRUE(started);
+  EXPECT_EQ(Invoke(0), S_OK);
+  EXPECT_EQ(::WaitForSingleObject(started.get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  WriteString(HKEY_CURRENT_USER, stashly::kExtensionSettingsKey, stashly::kInstallPathValue, L"");
+  EXPECT_EQ(Invoke(0), S_OK);
+  EXPECT_EQ(::WaitForSingleObject(started.get(), 1000), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  // The main program spells the key in lower case: it is the same key.
+  WriteString(HKEY_CURRENT_USER, stashly::kSettingsKey, stashly::kInstallPathValue,
+              ProgramFolder() + L"\\launch_probe.exe");
+  EXPECT_EQ(Invoke(0), S_OK);
+  EXPECT_EQ(::WaitForSingleObject(started.get(), 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+}
+
+}  // namespace
+}  // namespace clickwell::test

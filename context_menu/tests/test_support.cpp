@@ -1,0 +1,145 @@
+#include "context_menu/tests/test_support.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "win/shell_paths.h"
+#include "win/text.h"
+#include "win/unique_any.h"
+
+namespace clickwell::test {
+
+std::wstring ProgramFolder() {
+  return win::ParentFolder(win::ModuleFilePath());
+}
+
+std::wstring ClickwellPath() {
+  return ProgramFolder() + L"\\Clickwell.dll";
+}
+
+std::wstring Quoted(const std::wstring& text) {
+  return L"\"" + text + L"\"";
+}
+
+DWORD RunRegsvr32(const std::wstring& arguments) {
+  std::wstring commandLine = L"regsvr32.exe " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+    return ~0u;
+  win::UniqueHandle processHandle(process.hProcess);
+  win::UniqueHandle threadHandle(process.hThread);
+  if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) return ~0u;
+  DWORD code = ~0u;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+  win::UniqueHkey key;
+  return ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const wchar_t* name) {
+  wchar_t buffer[2048] = {};
+  DWORD type = 0;
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  if (::RegGetValueW(root, path.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, buffer, &size) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ)
+    return std::nullopt;
+  return std::wstring(buffer);
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path) {
+  std::vector<std::wstring> names;
+  win::UniqueHkey key;
+  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD length = 256;
+    if (::RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path) {
+  std::vector<std::wstring> names;
+  win::UniqueHkey key;
+  if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    DWORD length = 16384;
+    if (::RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
+void WriteString(HKEY root, const std::wstring& path, const wchar_t* name,
+                 const std::wstring& value) {
+  win::UniqueHkey key;
+  if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS)
+    return;
+  ::RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void DeleteTree(HKEY root, const std::wstring& path) {
+  ::RegDeleteTreeW(root, path.c_str());
+}
+
+std::vector<char> DropFiles(const std::vector<std::wstring>& files, bool wide) {
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.fWide = wide;
+  std::vector<char> block(sizeof header);
+  std::memcpy(block.data(), &header, sizeof header);
+  auto append = [&](const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    block.insert(block.end(), bytes, bytes + size);
+  };
+  for (const auto& file : files) {
+    if (wide) {
+      append(file.c_str(), (file.size() + 1) * sizeof(wchar_t));
+    } else {
+      std::string narrow = win::ToNarrow(file, CP_THREAD_ACP);
+      append(narrow.c_str(), narrow.size() + 1);
+    }
+  }
+  const wchar_t end = 0;
+  append(&end, wide ? sizeof end : 1);
+  return block;
+}
+
+STDMETHODIMP DropDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
+  if (!format || !medium) return E_INVALIDARG;
+  HRESULT hr = QueryGetData(format);
+  if (hr != S_OK) return hr;
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, drop_.size());
+  if (!memory) return E_OUTOFMEMORY;
+  std::memcpy(::GlobalLock(memory), drop_.data(), drop_.size());
+  ::GlobalUnlock(memory);
+  medium->tymed = TYMED_HGLOBAL;
+  medium->hGlobal = memory;
+  medium->pUnkForRelease = nullptr;
+  return S_OK;
+}
+
+STDMETHODIMP DropDataObject::QueryGetData(FORMATETC* format) {
+  if (!format) return E_INVALIDARG;
+  if (drop_.empty() || format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
+  if (!(format->tymed & TYMED_HGLOBAL)) return DV_E_TYMED;
+  return S_OK;
+}
+
+}  // namespace clickwell::test

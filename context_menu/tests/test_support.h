@@ -1,0 +1,61 @@
+#pragma once
+// What the Clickwell tests and the benchmark share: the paths of the built files, regsvr32,
+// registry reading, and a data object like the one Explorer hands a handler.
+#include <windows.h>
+#include <objidl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "context_menu/com_server.h"
+
+namespace clickwell::test {
+
+// The folder of the running test program, where the build puts Clickwell.dll beside it.
+std::wstring ProgramFolder();
+std::wstring ClickwellPath();
+std::wstring Quoted(const std::wstring& text);
+
+// Runs "regsvr32.exe <arguments>" and waits for it; its exit code, or ~0u when it did not run.
+DWORD RunRegsvr32(const std::wstring& arguments);
+
+bool KeyExists(HKEY root, const std::wstring& path);
+// A REG_SZ value; `name` null for the key's default value.
+std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path, const wchar_t* name);
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path);
+std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path);
+void WriteString(HKEY root, const std::wstring& path, const wchar_t* name,
+                 const std::wstring& value);
+void DeleteTree(HKEY root, const std::wstring& path);
+
+// A DROPFILES block listing `files` (wide, or in the thread's ANSI code page).
+std::vector<char> DropFiles(const std::vector<std::wstring>& files, bool wide = true);
+
+// A data object that offers a CF_HDROP block in global memory, or nothing at all.
+class DropDataObject final : public win::ComObject<IDataObject> {
+ public:
+  // `drop` empty: the object offers no CF_HDROP.
+  explicit DropDataObject(std::vector<char> drop) : drop_(std::move(drop)) {}
+
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override;
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC* format) override;
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+    if (out) out->ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+ private:
+  ~DropDataObject() override = default;
+  std::vector<char> drop_;
+};
+
+}  // namespace clickwell::test
