@@ -1,0 +1,338 @@
+#include "skin/controls.h"
+
+#include <shlwapi.h>
+
+#include "skin/image_object.h"
+#include "skin/markup.h"
+#include "skin/skin_layout.h"
+#include "win/gdi.h"
+
+namespace stashly {
+namespace {
+
+bool FileExists(const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; }
+
+SkinRect ToSkin(const RECT& rect) { return SkinRect{rect.left, rect.top, rect.right, rect.bottom}; }
+RECT ToRect(const SkinRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
+
+void Invalidate(HWND hwnd) { ::InvalidateRect(hwnd, nullptr, FALSE); }
+
+}  // namespace
+
+void PaintParentBackground(HWND child, HDC dc, const RECT& clientRect) {
+  HWND parent = ::GetParent(child);
+  if (!parent || !dc) return;
+  POINT origin{clientRect.left, clientRect.top};
+  ::MapWindowPoints(child, parent, &origin, 1);
+  // The parent draws itself into our context, shifted so that its pixels under us land at
+  // our client origin; this works whatever the screen shows (hidden or layered windows).
+  POINT previous{};
+  ::SetViewportOrgEx(dc, -origin.x + clientRect.left, -origin.y + clientRect.top, &previous);
+  LRESULT drawn = ::SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  ::SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+  if (drawn) return;
+  win::ScopedGetDC parentDc(parent);
+  ::BitBlt(dc, clientRect.left, clientRect.top, clientRect.right - clientRect.left,
+           clientRect.bottom - clientRect.top, parentDc, origin.x, origin.y, SRCCOPY);
+}
+
+void CXButtonImpl::SetImage(const std::wstring& path, int frameCount) {
+  if (frameCount <= 0 || !FileExists(path)) return;
+  image_ = LoadImageObject(path);
+  if (image_ && !checkStyle_) {
+    ULONGLONG size = image_->GetSize();
+    int width = ImageSizeWidth(size);
+    int height = ImageSizeHeight(size);
+    // An image that did not decode reports 0 x 0; the button then keeps its skin size.
+    if (width > 0 && height > 0) {
+      SkinSize frame = ButtonSizeForImage(width, height, frameCount);
+      ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.width, frame.height,
+                     SWP_NOMOVE | SWP_SHOWWINDOW);
+      ::GetClientRect(hwnd(), &frameRect_);
+    }
+  }
+  frameCount_ = frameCount;
+}
+
+void CXButtonImpl::SetCaption(const std::wstring& text) {
+  if (!HasStyleMarker(text)) {
+    caption_ = text;
+    return;
+  }
+  captionBlock_ = std::make_unique<CXStyledText>();
+  captionBlock_->SetText(text);
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  captionBlock_->SetRect(client.left, client.top, client.right, client.bottom);
+}
+
+void CXButtonImpl::SetCaptionColors(COLORREF normal, bool perState, COLORREF hover,
+                                    COLORREF pressed, COLORREF fourth) {
+  auto colors = CaptionColors(normal, perState, hover, pressed, fourth);
+  for (size_t i = 0; i < colors.size(); ++i) captionColors_[i] = colors[i];
+}
+
+SIZE CXButtonImpl::GetFrameSize() const {
+  return SIZE{frameRect_.right - frameRect_.left, frameRect_.bottom - frameRect_.top};
+}
+
+void CXButtonImpl::SetState(int state) {
+  if (state_ == state) return;
+  state_ = state;
+  Invalidate(hwnd());
+}
+
+bool CXButtonImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      pressed_ = 1;
+      SetState(2);
+      result = 0;
+      return true;
+    case WM_LBUTTONUP:
+      if (pressed_) {
+        // lParam 0, not our handle: the dialog takes it as a command, not a notification.
+        ::PostMessageW(::GetParent(hwnd()), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(hwnd()), 0), 0);
+        checked_ = !checked_;
+        PostMessage(XRM_SETCHECK, 1, 0);
+        Invalidate(hwnd());
+      }
+      pressed_ = 0;
+      SetState(1);
+      result = 0;
+      return true;
+    case WM_PAINT:
+      Paint();
+      result = 0;
+      return true;
+    case WM_PRINTCLIENT:
+      PaintTo(reinterpret_cast<HDC>(wParam));
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_MOUSEMOVE:
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd(), 0};
+        ::TrackMouseEvent(&track);
+        tracking_ = 1;
+      }
+      if (!pressed_) SetState(1);
+      result = 0;
+      return true;
+    case WM_MOUSELEAVE: {
+      tracking_ = 0;
+      pressed_ = 0;
+      SetState(0);
+      POINT cursor{};
+      ::GetCursorPos(&cursor);
+      ::PostMessageW(::GetParent(hwnd()), WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+      result = 0;
+      return true;
+    }
+  }
+  return Window::HandleMessage(message, wParam, lParam, result);
+}
+
+void CXButtonImpl::Paint() {
+  win::PaintScope paint(hwnd());
+  if (paint.dc()) PaintTo(paint.dc());
+}
+
+void CXButtonImpl::PaintTo(HDC target) {
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  win::DoubleBuffer buffer(target, client);
+  HDC dc = buffer.dc();
+
+  if (!snapshot_ && width > 0 && height > 0) {
+    snapshot_.reset(::CreateCompatibleBitmap(target, width, height));
+    win::UniqueDc snapshotDc(::CreateCompatibleDC(target));
+    if (snapshot_ && snapshotDc) {
+      win::ScopedSelectObject select(snapshotDc.get(), snapshot_.get());
+      PaintParentBackground(hwnd(), snapshotDc.get(), client);
+    }
+  }
+  if (snapshot_) {
+    win::UniqueDc snapshotDc(::CreateCompatibleDC(target));
+    win::ScopedSelectObject select(snapshotDc.get(), snapshot_.get());
+    ::BitBlt(dc, 0, 0, width, height, snapshotDc.get(), 0, 0, SRCCOPY);
+  }
+
+  if (image_) {
+    ULONGLONG size = image_->GetSize();
+    const int imageWidth = ImageSizeWidth(size);
+    const int imageHeight = ImageSizeHeight(size);
+    StripSource source = StripSourceFor(imageWidth, frameCount_, state_, checkStyle_ != 0,
+                                        checked_ != 0);
+    image_->DrawPart(dc, client.left, client.top, client.right, client.bottom, 0, 0, source.left,
+                     source.width, 0, imageHeight, 100);
+    if (source.overlayLeft)
+      image_->DrawPart(dc, client.left, client.top, client.right, client.bottom, 0, 0,
+                       *source.overlayLeft, source.width, 0, imageHeight, 100);
+  }
+
+  RECT caption = ToRect(CaptionRect(ToSkin(client), textOffsetX_, textOffsetY_));
+  UINT format = CaptionFormat(textAlign_);
+  if (captionBlock_) {
+    captionBlock_->SetRect(caption.left, caption.top, caption.right, caption.bottom);
+    captionBlock_->Draw(dc, format);
+  } else if (!caption_.empty()) {
+    DrawTextRun(dc, caption_, caption, captionColors_[state_ & 3], format, 0, nullptr);
+  }
+}
+
+CXCheckButton::CXCheckButton() {
+  textAlign_ = 0;
+  textOffsetX_ = 16;
+  textOffsetY_ = -2;
+  checkStyle_ = 1;
+}
+
+CXRadioButton::CXRadioButton() {
+  textAlign_ = 0;
+  textOffsetX_ = 20;
+  textOffsetY_ = -2;
+  checkStyle_ = 1;
+}
+
+void CXRadioButton::SetRadioId(int id) {
+  radioId_ = id;
+  ::SendMessageW(::GetParent(hwnd()), XWM_RADIOADD, static_cast<WPARAM>(group_),
+                 static_cast<LPARAM>(id));
+  ::SetWindowLongW(hwnd(), GWL_ID, id);
+}
+
+bool CXRadioButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  // These values are also WM_CREATE and WM_DESTROY: at creation the answer is the (clear)
+  // check, so creation goes on; at destruction the check is cleared.
+  if (message == XRM_GETCHECK) {
+    result = checked_;
+    return true;
+  }
+  if (message == XRM_SETCHECK) {
+    checked_ = static_cast<int>(wParam);
+    if (wParam)
+      ::SendMessageW(::GetParent(hwnd()), XWM_RADIOCHECKED, static_cast<WPARAM>(group_),
+                     static_cast<LPARAM>(radioId_));
+    result = 0;
+    return true;
+  }
+  return CXButtonImpl::HandleMessage(message, wParam, lParam, result);
+}
+
+bool CXPngEditT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == win::OCM_CTLCOLOREDIT) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    result = reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    return true;
+  }
+  return Window::HandleMessage(message, wParam, lParam, result);
+}
+
+void CXPngEdit::SetBkImage(const std::wstring& path, int frameCount) {
+  if (frameCount <= 0 || !FileExists(path)) return;
+  image_ = LoadImageObject(path);
+  imageRect_ = RECT{};
+  if (image_) {
+    ULONGLONG size = image_->GetSize();
+    imageRect_ = RECT{0, 0, ImageSizeWidth(size), ImageSizeHeight(size)};
+  }
+}
+
+bool CXPngEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_CREATE: {
+      HWND edit = ::CreateWindowExW(WS_EX_TRANSPARENT, L"EDIT", L"",
+                                    WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd(),
+                                    nullptr, win::CurrentModule(), nullptr);
+      if (edit) {
+        edit_.Subclass(edit);
+        ::ShowWindow(edit, SW_SHOW);
+        LOGFONTW logFont{};
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
+        font_.reset(::CreateFontIndirectW(&logFont));
+        ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+      }
+      result = 0;
+      return true;
+    }
+    case WM_SIZE:
+      if (edit_.hwnd() && lParam) {
+        SkinRect inner = EditInnerRect(LOWORD(lParam), HIWORD(lParam));
+        ::MoveWindow(edit_.hwnd(), inner.left, inner.top, inner.Width(), inner.Height(), TRUE);
+      }
+      result = 0;
+      return true;
+    case WM_PAINT:
+      Paint();
+      result = 0;
+      return true;
+    case WM_PRINTCLIENT:
+      PaintTo(reinterpret_cast<HDC>(wParam));
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+  }
+  return Window::HandleMessage(message, wParam, lParam, result);
+}
+
+void CXPngEdit::Paint() {
+  win::PaintScope paint(hwnd());
+  if (paint.dc()) PaintTo(paint.dc());
+}
+
+void CXPngEdit::PaintTo(HDC target) {
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  win::DoubleBuffer buffer(target, client);
+  // Edits copy the parent's surface anew at every paint.
+  PaintParentBackground(hwnd(), buffer.dc(), client);
+  if (image_)
+    image_->DrawMode2(buffer.dc(), client.left, client.top, client.right, client.bottom, 1, 0, 100);
+}
+
+void CXPictureItem::Draw(HDC dc) const {
+  if (!image_) return;
+  const RECT& q = rect_;
+  switch (drawType_) {
+    case 0:
+      image_->Draw(dc, q.left, q.top, q.right, q.bottom, q.left, q.top, 100, 0);
+      break;
+    case 1:
+      image_->DrawMode1(dc, q.left, q.top, q.right, q.bottom, 1, 0, 100);
+      break;
+    case 2:
+      image_->DrawMode2(dc, q.left, q.top, q.right, q.bottom, 1, 0, 100);
+      break;
+    case 3:
+      image_->DrawMode3(dc, q.left, q.top, q.right, q.bottom, 100);
+      break;
+    case 4:
+      image_->DrawMode4(dc, q.left, q.top, q.right, q.bottom, 100);
+      break;
+    default:
+      break;
+  }
+}
+
+std::unique_ptr<CXSkinElement> CreateSkinElement(const std::wstring& kind) {
+  auto is = [&kind](const wchar_t* name) { return ::lstrcmpiW(kind.c_str(), name) == 0; };
+  if (is(L"button")) return std::make_unique<CXPngButton>();
+  if (is(L"radio")) return std::make_unique<CXRadioButton>();
+  if (is(L"check")) return std::make_unique<CXCheckButton>();
+  if (is(L"xstring")) return std::make_unique<CXStyledText>();
+  if (is(L"image")) return std::make_unique<CXPictureItem>();
+  if (is(L"edit")) return std::make_unique<CXPngEdit>();
+  return nullptr;
+}
+
+}  // namespace stashly

@@ -1,0 +1,306 @@
+#include "skin/easy_dialog.h"
+
+#include <shlwapi.h>
+
+#include "skin/image_object.h"
+#include "skin/markup.h"
+#include "skin/skin_description.h"
+#include "skin/skin_layout.h"
+#include "win/gdi.h"
+#include "win/shell_paths.h"
+#include "win/text.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+namespace {
+
+constexpr UINT kCommandClose = 2;
+constexpr UINT kCommandOk = 5000;
+constexpr UINT kCommandCancel = 5001;
+// A skin description larger than this is not a skin description.
+constexpr LONGLONG kMaxSkinFileSize = 16 << 20;
+
+std::string ReadSkinFile(const std::wstring& path) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxSkinFileSize) return {};
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return {};
+  bytes.resize(read);
+  return bytes;
+}
+
+SkinRect ClientOf(HWND hwnd) {
+  RECT client{};
+  ::GetClientRect(hwnd, &client);
+  return SkinRect{client.left, client.top, client.right, client.bottom};
+}
+
+RECT ToRect(const SkinRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
+
+std::wstring ProgramDirectory() {
+  std::wstring path = win::ModuleFilePath();
+  path.push_back(L'\0');
+  ::PathRemoveFileSpecW(path.data());
+  path.resize(wcslen(path.c_str()));
+  return path;
+}
+
+}  // namespace
+
+void CXTitleBar::CreateIcon(const std::wstring& path) {
+  if (!::PathFileExistsW(path.c_str())) return;
+  icon = std::make_unique<CXPngButton>();
+  if (!icon->Create(window, RECT{})) {
+    icon.reset();
+    return;
+  }
+  icon->SetImage(path, 1);
+  SIZE frame = icon->GetFrameSize();
+  SkinRect rect = TitleIconRect(ClientOf(window), SkinSize{frame.cx, frame.cy});
+  ::MoveWindow(icon->hwnd(), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+  icon->Enable(false);
+}
+
+void CXTitleBar::CreateCloseButton(const std::wstring& path) {
+  close = std::make_unique<CXPngButton>();
+  if (!close->Create(window, RECT{}, 0, 0, kCommandClose)) {
+    close.reset();
+    return;
+  }
+  close->SetImage(path, 3);
+  ::SetWindowLongW(close->hwnd(), GWL_ID, kCommandClose);
+  SIZE frame = close->GetFrameSize();
+  SkinRect rect = CloseButtonRect(ClientOf(window), SkinSize{frame.cx, frame.cy});
+  ::MoveWindow(close->hwnd(), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+  ::ShowWindow(close->hwnd(), SW_SHOW);
+}
+
+void CXTitleBar::SetTitle(const std::wstring& markup) {
+  if (!title) title = std::make_unique<CXStyledText>();
+  title->SetText(markup);
+  std::optional<int32_t> iconRight;
+  if (icon && icon->hwnd()) {
+    RECT iconRect{};
+    ::GetWindowRect(icon->hwnd(), &iconRect);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&iconRect), 2);
+    iconRight = iconRect.right;
+  }
+  SkinRect rect = TitleTextRect(ClientOf(window), iconRight);
+  title->SetRect(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+CXEasyDialog::~CXEasyDialog() {
+  // The windows go first (they may still paint through their images), then the objects.
+  DestroyWindow();
+}
+
+win::DialogTemplate CXEasyDialog::Template() const {
+  return win::DialogTemplate().Style(win::kWsPopup).Bounds(0, 0, 187, 98).Font(8, u"MS Shell Dlg");
+}
+
+void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
+  skinDir_ = ProgramDirectory();
+  titleBar_.window = hwnd();
+  std::wstring file = win::CombinePath(skinDir_, relativePath);
+  if (file.empty()) return;
+  SkinDescription skin = ParseSkinDescription(ReadSkinFile(file), win::CodePageCodec(CP_ACP));
+  if (!skin.loaded) return;
+
+  if (skin.main) {
+    const SkinMain& main = *skin.main;
+    // The corner size is known before the resize, so its WM_SIZE already rounds the window.
+    roundCorner_ = main.roundCorner;
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, main.width, main.height, SWP_NOMOVE | SWP_NOZORDER);
+    if (!main.titleIcon.empty()) titleBar_.CreateIcon(SkinPath(main.titleIcon));
+    titleBar_.SetTitle(FormatTitleMarkup(main.titleColor, main.title));
+    ::SetWindowTextW(hwnd(), main.title.c_str());
+  }
+  if (skin.sysButton) titleBar_.CreateCloseButton(SkinPath(skin.sysButton->sysClose));
+  if (skin.background) {
+    if (!skin.background->bkImage.empty())
+      bkImage_ = LoadImageObject(SkinPath(skin.background->bkImage));
+    if (!skin.background->bkLayer.empty())
+      bkLayer_ = LoadImageObject(SkinPath(skin.background->bkLayer));
+  }
+
+  CXRadioButton* defaultRadio = nullptr;
+  std::optional<size_t> defaultIndex = DefaultRadioIndex(skin.radios);
+  for (SkinElementKind kind : kSkinListOrder) {
+    const std::vector<SkinElement>& list = skin.List(kind);
+    for (size_t index = 0; index < list.size(); ++index) {
+      const SkinElement& element = list[index];
+      std::unique_ptr<CXSkinElement> made =
+          CreateSkinElement(win::ToWide(SkinElementName(kind), CP_ACP));
+      if (!made) continue;
+      CXSkinElement* object = made.get();
+      elements_.push_back(std::move(made));
+      controls_[element.msg] = object;
+      const RECT rect = ToRect(element.Rect());
+      const std::wstring image = SkinPath(element.image);
+
+      switch (kind) {
+        case SkinElementKind::kButton:
+        case SkinElementKind::kCheck:
+        case SkinElementKind::kRadio: {
+          auto* button = static_cast<CXButtonImpl*>(object);
+          if (!button->Create(hwnd(), rect)) break;
+          ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, TRUE);
+          button->SetImage(image, element.imageCount);
+          if (kind == SkinElementKind::kRadio) {
+            auto* radio = static_cast<CXRadioButton*>(object);
+            radio->SetGroup(element.group);
+            radio->SetRadioId(element.msg);
+            if (defaultIndex && *defaultIndex == index) defaultRadio = radio;
+          } else {
+            ::SetWindowLongW(button->hwnd(), GWL_ID, element.msg);
+          }
+          button->SetCaption(element.text);
+          if (kind != SkinElementKind::kButton) {
+            COLORREF color = element.textColor.empty() ? 0 : ParseColor(element.textColor);
+            button->SetCaptionColors(color, false, color, color, color);
+          }
+          ::ShowWindow(button->hwnd(), SW_SHOW);
+          break;
+        }
+        case SkinElementKind::kEdit: {
+          auto* edit = static_cast<CXPngEdit*>(object);
+          if (!edit->Create(hwnd(), rect)) break;
+          edit->SetBkImage(image, 1);
+          SkinRect placed = EditRectForImage(element.Rect(), edit->GetImageRect().bottom);
+          ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
+                         placed.Height(), SWP_SHOWWINDOW);
+          ::SetWindowLongW(edit->hwnd(), GWL_ID, element.msg);
+          ::ShowWindow(edit->hwnd(), SW_SHOW);
+          break;
+        }
+        case SkinElementKind::kXString: {
+          auto* text = static_cast<CXStyledText*>(object);
+          strings_.push_back(text);
+          text->SetText(element.text);
+          text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
+          break;
+        }
+        case SkinElementKind::kImage: {
+          auto* picture = static_cast<CXPictureItem*>(object);
+          images_.push_back(picture);
+          picture->SetImage(LoadImageObject(image));
+          picture->SetRect(rect);
+          picture->SetDrawType(element.drawType);
+          break;
+        }
+      }
+    }
+  }
+  // The radio object itself, not a lookup by id: another control may carry the same id.
+  if (defaultRadio && defaultRadio->hwnd()) ::SendMessageW(defaultRadio->hwnd(), XRM_SETCHECK, 1, 0);
+}
+
+CXSkinElement* CXEasyDialog::GetControl(int id) const {
+  auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+int CXEasyDialog::GetRadioSelection(int group) const {
+  auto found = radioSelection_.find(group);
+  return found == radioSelection_.end() ? 0 : found->second;
+}
+
+void CXEasyDialog::OnRadioChecked(int group, int id) {
+  auto members = radioGroups_.find(group);
+  if (members == radioGroups_.end()) return;
+  for (int member : members->second) {
+    radioSelection_[group] = id;
+    if (member == id) continue;
+    if (HWND other = ::GetDlgItem(hwnd(), member)) {
+      ::PostMessageW(other, XRM_SETCHECK, 0, 0);
+      ::InvalidateRect(other, nullptr, TRUE);
+    }
+  }
+}
+
+void CXEasyDialog::PaintSurface(HDC dc, const RECT& r) const {
+  if (bkImage_) bkImage_->Draw(dc, r.left, r.top, r.right, r.bottom, 0, 0, 100, 0);
+  if (bkLayer_) bkLayer_->DrawMode3(dc, r.left, r.top, r.right - 1, r.bottom - 1, 100);
+  for (const CXPictureItem* picture : images_)
+    if (picture) picture->Draw(dc);
+  for (CXStyledText* text : strings_)
+    if (text) text->Draw(dc, 0);
+  if (titleBar_.title) titleBar_.title->Draw(dc, 0);
+}
+
+void CXEasyDialog::Paint() {
+  win::PaintScope paint(hwnd());
+  if (!paint.dc()) return;
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  win::DoubleBuffer buffer(paint.dc(), client);
+  PaintSurface(buffer.dc(), client);
+}
+
+bool CXEasyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CenterWindow();
+      titleBar_.window = hwnd();
+      result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT:
+      Paint();
+      result = 0;
+      return true;
+    case WM_PRINTCLIENT: {
+      // Lets the skinned controls take the surface under them without reading the screen.
+      RECT client{};
+      ::GetClientRect(hwnd(), &client);
+      PaintSurface(reinterpret_cast<HDC>(wParam), client);
+      result = 1;
+      return true;
+    }
+    case WM_SIZE:
+      if (roundCorner_) {
+        HRGN region = ::CreateRoundRectRgn(0, 0, LOWORD(lParam), HIWORD(lParam), roundCorner_,
+                                           roundCorner_);
+        // The system owns the region once it is set.
+        if (region && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
+      }
+      result = 0;
+      return true;
+    case WM_LBUTTONDOWN:
+      if (draggable_) PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      result = 0;
+      return true;
+    case XWM_RADIOADD:
+      radioGroups_[static_cast<int>(wParam)].push_back(static_cast<int>(lParam));
+      result = 0;
+      return true;
+    case XWM_RADIOCHECKED:
+      OnRadioChecked(static_cast<int>(wParam), static_cast<int>(lParam));
+      result = 0;
+      return true;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kCommandClose:
+        case kCommandCancel:
+          EndDialog(2);
+          result = 0;
+          return true;
+        case kCommandOk:
+          EndDialog(1);
+          result = 0;
+          return true;
+      }
+      break;
+  }
+  return Dialog::HandleMessage(message, wParam, lParam, result);
+}
+
+}  // namespace stashly

@@ -1,0 +1,86 @@
+#pragma once
+// The skinned dialog: a borderless pop-up whose whole look comes from a skin description
+// beside the program. It paints its backgrounds, windowless strings and images and the title
+// double-buffered, rounds its corners, moves when dragged by any free spot, keeps radio groups
+// exclusive and ends on the close button (2), 5001 (result 2) and 5000 (result 1).
+//
+// A subclass, in its WM_INITDIALOG handler: SetDraggable(true), LoadSkin(its file), its own
+// set-up through GetControl, and last hands WM_INITDIALOG on to this class.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/controls.h"
+#include "skin/image_provider.h"
+#include "skin/skin_element.h"
+#include "skin/styled_text.h"
+#include "win/dialog.h"
+
+namespace stashly {
+
+class CXTitleBar {
+ public:
+  HWND window = nullptr;
+  std::unique_ptr<CXPngButton> icon;
+  std::unique_ptr<CXPngButton> close;
+  std::unique_ptr<CXStyledText> title;
+
+  void CreateIcon(const std::wstring& path);
+  void CreateCloseButton(const std::wstring& path);
+  void SetTitle(const std::wstring& markup);
+};
+
+class CXEasyDialog : public win::Dialog {
+ public:
+  CXEasyDialog() = default;
+  ~CXEasyDialog() override;
+
+  void SetDraggable(bool draggable) { draggable_ = draggable; }
+  bool draggable() const { return draggable_; }
+  // Reads the skin file at `relativePath` under the program directory and builds the dialog
+  // from it. A missing or broken file leaves the dialog as it is.
+  void LoadSkin(const std::wstring& relativePath);
+  // The element registered last under `id`, or null.
+  CXSkinElement* GetControl(int id) const;
+  template <typename T>
+  T* GetControlAs(int id) const {
+    return dynamic_cast<T*>(GetControl(id));
+  }
+  // The id of the checked radio button of `group`, or 0.
+  int GetRadioSelection(int group) const;
+
+  const std::wstring& skinDir() const { return skinDir_; }
+  int roundCorner() const { return roundCorner_; }
+  const CXTitleBar& titleBar() const { return titleBar_; }
+
+ protected:
+  win::DialogTemplate Template() const override;
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // Draws the whole surface (backgrounds, images, strings, title) into `dc`.
+  void PaintSurface(HDC dc, const RECT& client) const;
+
+ private:
+  void Paint();
+  void OnRadioChecked(int group, int id);
+  std::wstring SkinPath(const std::wstring& value) const { return skinDir_ + L"\\" + value; }
+
+  std::wstring skinDir_;
+  int roundCorner_ = 0;
+  bool draggable_ = false;
+  ImageObjectPtr bkImage_;
+  ImageObjectPtr bkLayer_;
+  CXTitleBar titleBar_;
+  // Every element the skin made, in creation order (an element whose id was taken again still
+  // exists and draws); `controls_` maps each id to the last one.
+  std::vector<std::unique_ptr<CXSkinElement>> elements_;
+  std::map<int, CXSkinElement*> controls_;
+  std::vector<CXStyledText*> strings_;
+  std::vector<CXPictureItem*> images_;
+  std::map<int, std::vector<int>> radioGroups_;
+  std::map<int, int> radioSelection_;
+};
+
+}  // namespace stashly

@@ -1,0 +1,313 @@
+#include "skin/easy_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "skin/tests/skin_test_files.h"
+#include "win/gdi.h"
+
+namespace stashly {
+namespace {
+
+using testing::ProgramDir;
+using testing::Pump;
+using testing::WriteBmp;
+using testing::WriteText;
+
+constexpr COLORREF kBackground = RGB(10, 20, 30);
+constexpr COLORREF kLayer = RGB(40, 50, 60);
+constexpr COLORREF kStrip[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
+constexpr COLORREF kCheckStrip[6] = {RGB(50, 50, 50), RGB(60, 60, 60), RGB(70, 70, 70),
+                                     RGB(0, 100, 0), RGB(0, 110, 0), RGB(0, 120, 0)};
+const bool kPictoraPresent =
+    ::GetFileAttributesW((ProgramDir() + L"\\Pictora.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+
+std::string SkinXml() {
+  std::string buttons =
+      R"(<button msg="5000" xpos="10" ypos="50" width="200" height="100" image="testskin\strip.bmp" imagecount="3"/>)"
+      R"(<button msg="4000" xpos="220" ypos="50" width="40" height="20"/>)";
+  for (int id = 100; id < 110; ++id)
+    buttons += "<button msg=\"" + std::to_string(id) + "\" xpos=\"0\" ypos=\"0\" width=\"1\" height=\"1\"/>";
+  return R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<Dialog>
+  <main width="300" height="200" roundcorner="10" title="测试对话框" titlecolor="rgb(255,255,255)"/>
+  <sysbutton sysClose="testskin\close.bmp"/>
+  <bk bkimage="testskin\bk.bmp" bklayer="testskin\layer.bmp"/>
+  <buttons>)xml" + buttons + R"xml(</buttons>
+  <checks><check msg="6000" xpos="10" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/></checks>
+  <radios>
+    <radio msg="7001" group="1" xpos="40" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
+    <radio msg="7002" group="1" default="0" xpos="70" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
+    <radio msg="7003" group="2" xpos="100" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
+  </radios>
+  <xstrings><xstring msg="9000" xpos="10" ypos="30" width="100" height="16" text="Hello {style=color=255,0,0;bold=1}world{/style}"/></xstrings>
+  <images><image msg="8000" xpos="250" ypos="150" width="20" height="20" image="testskin\layer.bmp" drawtype="5"/></images>
+</Dialog>
+)xml";
+}
+
+class SkinFiles : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::wstring dir = ProgramDir() + L"\\testskin";
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    WriteBmp(dir + L"\\bk.bmp", 300, 200, [](int, int) { return kBackground; });
+    WriteBmp(dir + L"\\layer.bmp", 10, 10, [](int, int) { return kLayer; });
+    WriteBmp(dir + L"\\strip.bmp", 90, 30, [](int x, int) { return kStrip[x / 30]; });
+    WriteBmp(dir + L"\\check.bmp", 120, 20, [](int x, int) { return kCheckStrip[x / 20]; });
+    WriteBmp(dir + L"\\close.bmp", 84, 20, [](int x, int) { return kStrip[x / 28]; });
+    WriteText(dir + L"\\test.xml", SkinXml());
+    WriteText(dir + L"\\broken.xml", "<Dialog><main width=\"300\"");
+  }
+};
+const auto* const kSkinFiles = ::testing::AddGlobalTestEnvironment(new SkinFiles);
+
+// A dialog of the skin under test; it records what the skin engine posts it.
+class TestDialog : public CXEasyDialog {
+ public:
+  explicit TestDialog(std::wstring skin, bool draggable = true, UINT command = 0)
+      : skin_(std::move(skin)), draggable_(draggable), command_(command) {}
+  std::vector<UINT> commands;
+  int captionDrags = 0;
+
+ protected:
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    switch (message) {
+      case WM_INITDIALOG:
+        SetDraggable(draggable_);
+        LoadSkin(skin_);
+        if (command_) PostMessage(WM_COMMAND, command_, 0);
+        break;
+      case WM_COMMAND:
+        commands.push_back(LOWORD(wParam));
+        break;
+      case WM_NCLBUTTONDOWN:
+        // Counted, not handed on: the system's move loop would wait for the mouse.
+        if (wParam == HTCAPTION && lParam == 0) ++captionDrags;
+        result = 0;
+        return true;
+    }
+    return CXEasyDialog::HandleMessage(message, wParam, lParam, result);
+  }
+
+ private:
+  std::wstring skin_;
+  bool draggable_;
+  UINT command_;
+};
+
+RECT ChildRect(HWND dialog, int id) {
+  RECT rect{};
+  HWND child = ::GetDlgItem(dialog, id);
+  ::GetWindowRect(child, &rect);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+int RadioCheck(HWND dialog, int id) {
+  return static_cast<int>(::SendMessageW(::GetDlgItem(dialog, id), XRM_GETCHECK, 0, 0));
+}
+
+// What a window draws through WM_PRINTCLIENT, in a 32-bit bitmap.
+class Capture {
+ public:
+  Capture(HWND hwnd) {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    width_ = client.right;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pixels_ = static_cast<const DWORD*>(bits);
+    win::UniqueDc dc(::CreateCompatibleDC(nullptr));
+    win::ScopedSelectObject select(dc.get(), bitmap_.get());
+    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    ::GdiFlush();
+  }
+  COLORREF At(int x, int y) const {
+    DWORD p = pixels_[y * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+
+ private:
+  win::UniqueBitmap bitmap_;
+  const DWORD* pixels_ = nullptr;
+  int width_ = 0;
+};
+
+class EasyDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dialog_.CreateModeless(nullptr));
+    hwnd_ = dialog_.hwnd();
+  }
+  TestDialog dialog_{L"testskin\\test.xml"};
+  HWND hwnd_ = nullptr;
+};
+
+TEST_F(EasyDialog, SizesTitlesAndRoundsTheWindowFromItsSkin) {
+  RECT window{};
+  ::GetWindowRect(hwnd_, &window);
+  EXPECT_EQ(window.right - window.left, 300);
+  EXPECT_EQ(window.bottom - window.top, 200);
+  wchar_t title[64] = {};
+  ::GetWindowTextW(hwnd_, title, 64);
+  EXPECT_STREQ(title, L"测试对话框");
+  win::UniqueRgn region(::CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(::GetWindowRgn(hwnd_, region.get()), COMPLEXREGION);
+  EXPECT_FALSE(::PtInRegion(region.get(), 0, 0));  // a rounded corner
+  EXPECT_TRUE(::PtInRegion(region.get(), 150, 100));
+  EXPECT_EQ(::GetWindowLongW(hwnd_, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+  ASSERT_TRUE(dialog_.titleBar().title);
+  EXPECT_EQ(dialog_.titleBar().title->rect().left, 10);  // no title icon
+  EXPECT_EQ(dialog_.titleBar().title->runs().size(), 1u);
+}
+
+TEST_F(EasyDialog, CreatesTheFirstTenButtonsAtTheirPlaces) {
+  if (kPictoraPresent) {
+    // A 90 x 30 strip of three frames makes a 30 x 30 button, whatever the skin says.
+    EXPECT_EQ(ChildRect(hwnd_, 5000).left, 10);
+    EXPECT_EQ(ChildRect(hwnd_, 5000).top, 50);
+    EXPECT_EQ(ChildRect(hwnd_, 5000).right, 40);
+    EXPECT_EQ(ChildRect(hwnd_, 5000).bottom, 80);
+    RECT close = ChildRect(hwnd_, 2);  // top-right corner at (right - 5, 1), one 28 x 20 frame
+    EXPECT_EQ(close.right, 295);
+    EXPECT_EQ(close.top, 1);
+    EXPECT_EQ(close.right - close.left, 28);
+    EXPECT_EQ(close.bottom - close.top, 20);
+  } else {
+    EXPECT_EQ(ChildRect(hwnd_, 5000).right, 210);  // no images: the skin's rectangle
+  }
+  EXPECT_EQ(ChildRect(hwnd_, 4000).right - ChildRect(hwnd_, 4000).left, 40);  // no image
+  EXPECT_EQ(ChildRect(hwnd_, 6000).right - ChildRect(hwnd_, 6000).left, 20);  // checks keep theirs
+  for (int id = 100; id < 108; ++id) EXPECT_TRUE(::GetDlgItem(hwnd_, id)) << id;
+  EXPECT_FALSE(::GetDlgItem(hwnd_, 108));  // the eleventh button
+  EXPECT_FALSE(::GetDlgItem(hwnd_, 109));
+  EXPECT_NE(dialog_.GetControlAs<CXPngButton>(5000), nullptr);
+  EXPECT_NE(dialog_.GetControlAs<CXStyledText>(9000), nullptr);
+  EXPECT_NE(dialog_.GetControlAs<CXPictureItem>(8000), nullptr);
+  EXPECT_EQ(dialog_.GetControl(12345), nullptr);
+}
+
+TEST_F(EasyDialog, ChecksOneDefaultRadioAndKeepsGroupsExclusive) {
+  EXPECT_EQ(RadioCheck(hwnd_, 7001), 0);
+  EXPECT_EQ(RadioCheck(hwnd_, 7002), 1);  // "default" 0 or more wins over the first radio
+  EXPECT_EQ(RadioCheck(hwnd_, 7003), 0);  // one default for all groups
+  EXPECT_EQ(dialog_.GetRadioSelection(1), 7002);
+
+  // A click: down and up inside the radio.
+  HWND first = ::GetDlgItem(hwnd_, 7001);
+  ::SendMessageW(first, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(first, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_EQ(RadioCheck(hwnd_, 7001), 1);
+  EXPECT_EQ(RadioCheck(hwnd_, 7002), 0);
+  EXPECT_EQ(dialog_.GetRadioSelection(1), 7001);
+  ASSERT_FALSE(dialog_.commands.empty());
+  EXPECT_EQ(dialog_.commands.back(), 7001u);
+
+  // Clicking a checked radio again keeps it checked.
+  ::SendMessageW(first, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  ::SendMessageW(first, WM_LBUTTONUP, 0, 0);
+  Pump();
+  EXPECT_EQ(RadioCheck(hwnd_, 7001), 1);
+
+  // Program code checking a radio clears its group the same way; other groups keep theirs.
+  ::SendMessageW(::GetDlgItem(hwnd_, 7003), XRM_SETCHECK, 1, 0);
+  ::SendMessageW(::GetDlgItem(hwnd_, 7002), XRM_SETCHECK, 1, 0);
+  Pump();
+  EXPECT_EQ(RadioCheck(hwnd_, 7001), 0);
+  EXPECT_EQ(RadioCheck(hwnd_, 7002), 1);
+  EXPECT_EQ(RadioCheck(hwnd_, 7003), 1);
+  EXPECT_EQ(dialog_.GetRadioSelection(2), 7003);
+}
+
+TEST_F(EasyDialog, ButtonFiresOnlyForAPressAndReleaseInside) {
+  HWND button = ::GetDlgItem(hwnd_, 5000);
+  auto* object = dialog_.GetControlAs<CXPngButton>(5000);
+  ASSERT_TRUE(object);
+  ::SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(object->state(), 1);
+  ::SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  EXPECT_EQ(object->state(), 2);
+  ::SendMessageW(button, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(object->state(), 0);
+  Pump();
+  EXPECT_TRUE(dialog_.commands.empty());
+
+  ::SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ::SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(object->state(), 1);
+  Pump();
+  ASSERT_EQ(dialog_.commands.size(), 1u);
+  EXPECT_EQ(dialog_.commands[0], 5000u);
+}
+
+TEST_F(EasyDialog, DragsFromAnyFreeSpotOnlyWhenDraggable) {
+  ::SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 120));
+  Pump();
+  EXPECT_EQ(dialog_.captionDrags, 1);
+
+  TestDialog fixed(L"testskin\\test.xml", false);
+  ASSERT_TRUE(fixed.CreateModeless(nullptr));
+  ::SendMessageW(fixed.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 120));
+  Pump();
+  EXPECT_EQ(fixed.captionDrags, 0);
+}
+
+TEST_F(EasyDialog, PaintsBackgroundLayerAndControlFrames) {
+  if (!kPictoraPresent) GTEST_SKIP() << "no image provider beside the program";
+  Capture surface(hwnd_);
+  EXPECT_EQ(surface.At(150, 100), kLayer);
+  EXPECT_EQ(surface.At(298, 100), kLayer);
+  EXPECT_EQ(surface.At(299, 100), kBackground);  // the layer stops one pixel short
+  EXPECT_EQ(surface.At(150, 199), kBackground);
+
+  HWND button = ::GetDlgItem(hwnd_, 5000);
+  EXPECT_EQ(Capture(button).At(15, 15), kStrip[0]);
+  ::SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(Capture(button).At(15, 15), kStrip[1]);  // hover: source x 30
+  ::SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  EXPECT_EQ(Capture(button).At(15, 15), kStrip[2]);  // pressed: source x 60
+
+  HWND check = ::GetDlgItem(hwnd_, 6000);
+  ::SendMessageW(check, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(Capture(check).At(10, 10), kCheckStrip[1]);
+  dialog_.GetControlAs<CXCheckButton>(6000)->SetCheck(1);
+  EXPECT_EQ(Capture(check).At(10, 10), kCheckStrip[4]);  // hover frame 1, overlay frame 4
+}
+
+TEST(EasyDialogModal, EndsWithTheResultOfItsCommand) {
+  struct Case {
+    UINT command;
+    INT_PTR result;
+  };
+  for (Case c : {Case{2, 2}, Case{5001, 2}, Case{5000, 1}}) {
+    TestDialog dialog(L"testskin\\test.xml", true, c.command);
+    EXPECT_EQ(dialog.RunModal(nullptr), c.result) << c.command;
+  }
+}
+
+TEST(EasyDialogBadSkin, MissingOrBrokenSkinLeavesTheTemplateDialog) {
+  for (const wchar_t* skin : {L"testskin\\missing.xml", L"testskin\\broken.xml"}) {
+    TestDialog dialog(skin);
+    ASSERT_TRUE(dialog.CreateModeless(nullptr)) << skin;
+    RECT window{};
+    ::GetWindowRect(dialog.hwnd(), &window);
+    RECT units{0, 0, 187, 98};
+    ::MapDialogRect(dialog.hwnd(), &units);
+    EXPECT_EQ(window.right - window.left, units.right) << skin;
+    EXPECT_EQ(::GetWindow(dialog.hwnd(), GW_CHILD), nullptr) << skin;
+    EXPECT_EQ(dialog.GetControl(0), nullptr);
+    Capture surface(dialog.hwnd());  // paints without a skin
+  }
+}
+
+}  // namespace
+}  // namespace stashly
