@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "context_menu/com_server.h"
+#include "win/com_server.h"
 #include "context_menu/owners.h"
 
 namespace clickwell {

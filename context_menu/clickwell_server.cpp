@@ -6,7 +6,7 @@
 #include "context_menu/clickwell_class.h"
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/clickwell_resource.h"
-#include "context_menu/com_server.h"
+#include "win/com_server.h"
 
 namespace clickwell {
 namespace {

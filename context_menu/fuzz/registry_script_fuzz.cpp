@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "context_menu/registry_script.h"
+#include "win/registry_script.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "context_menu/com_server.h"
+#include "win/com_server.h"
 
 namespace clickwell::test {
 

@@ -1,4 +1,4 @@
-#include "context_menu/registrar.h"
+#include "win/registrar.h"
 
 #include "win/unique_any.h"
 

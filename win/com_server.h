@@ -9,7 +9,7 @@
 #include <new>
 #include <span>
 
-#include "context_menu/registry_script.h"
+#include "win/registry_script.h"
 
 namespace win {
 

@@ -1,4 +1,4 @@
-#include "context_menu/registry_script.h"
+#include "win/registry_script.h"
 
 #include "core/utf8.h"
 

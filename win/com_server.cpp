@@ -1,6 +1,6 @@
-#include "context_menu/com_server.h"
+#include "win/com_server.h"
 
-#include "context_menu/registrar.h"
+#include "win/registrar.h"
 #include "win/shell_paths.h"
 
 namespace win {

@@ -1,5 +1,5 @@
 // The registrar's rules against the real registry, on a private key of the current user.
-#include "context_menu/registrar.h"
+#include "win/registrar.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 // returned.
 #include <windows.h>
 
-#include "context_menu/registry_script.h"
+#include "win/registry_script.h"
 
 namespace win {
 
