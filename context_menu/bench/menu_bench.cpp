@@ -10,13 +10,13 @@
 #include <cwchar>
 #include <vector>
 
-#include "context_menu/tests/com_ptr.h"
+#include "win/com_ptr.h"
 #include "context_menu/tests/test_support.h"
 #include "win/unique_any.h"
 
 namespace {
 
-using clickwell::test::ComPtr;
+using win::ComPtr;
 using clickwell::test::DropDataObject;
 
 class NullHandler final : public win::ComObject<IShellExtInit, IContextMenu> {

@@ -18,7 +18,7 @@
 #include "app/favorites_file.h"
 #include "app/settings_store.h"
 #include "context_menu/clickwell_ids.h"
-#include "context_menu/tests/com_ptr.h"
+#include "win/com_ptr.h"
 #include "context_menu/tests/launch_probe.h"
 #include "context_menu/tests/test_support.h"
 #include "core/utf8.h"
@@ -28,6 +28,8 @@
 
 namespace clickwell::test {
 namespace {
+
+using win::ComPtr;
 
 constexpr wchar_t kOpenText[] = L"打开 Velto文件收藏夹";
 constexpr wchar_t kAddText[] = L"添加到 Velto文件收藏夹";
