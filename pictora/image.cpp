@@ -14,7 +14,7 @@ BOOL BlendFrom(HDC dc, HBITMAP source, const Plan& plan, int opacity) {
   UniqueMemoryDc memory(::CreateCompatibleDC(dc));
   if (!memory) return FALSE;
   ScopedSelect select(memory.get(), source);
-  if (!select.Selected()) return FALSE;
+  if (!select) return FALSE;
   const BLENDFUNCTION blend = BlendFor(opacity);
   BOOL all = TRUE;
   for (const Blit& blit : plan) {

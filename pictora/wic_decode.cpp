@@ -10,8 +10,8 @@ namespace {
 ComPtr<IWICImagingFactory> MakeFactory() {
   ComPtr<IWICImagingFactory> factory;
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Put())))) {
-    factory.Reset();
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put())))) {
+    factory.reset();
   }
   return factory;
 }
@@ -23,14 +23,14 @@ DibSection DecodeFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, 
     return {};
   }
   ComPtr<IWICBitmapFrameDecode> frame;
-  if (FAILED(decoder->GetFrame(static_cast<UINT>(frameIndex), frame.Put()))) return {};
+  if (FAILED(decoder->GetFrame(static_cast<UINT>(frameIndex), frame.put()))) return {};
 
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height)) || !ImageSizeAcceptable(width, height)) return {};
 
   ComPtr<IWICFormatConverter> converter;
-  if (FAILED(factory->CreateFormatConverter(converter.Put())) ||
-      FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA,
+  if (FAILED(factory->CreateFormatConverter(converter.put())) ||
+      FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
                                    WICBitmapDitherTypeNone, nullptr, 0.0,
                                    WICBitmapPaletteTypeCustom))) {
     return {};
@@ -73,10 +73,10 @@ DibSection DecodeFile(const wchar_t* path, int frameIndex) {
   if (!factory) return {};
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, decoder.Put()))) {
+                                                WICDecodeMetadataCacheOnDemand, decoder.put()))) {
     return {};
   }
-  return DecodeFrame(factory.Get(), decoder.Get(), frameIndex);
+  return DecodeFrame(factory.get(), decoder.get(), frameIndex);
 }
 
 DibSection DecodeMemory(const void* data, UINT size, int frameIndex) {
@@ -86,13 +86,13 @@ DibSection DecodeMemory(const void* data, UINT size, int frameIndex) {
   ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapDecoder> decoder;
   // The stream only reads the caller's bytes; the cast drops a const the interface lacks.
-  if (FAILED(factory->CreateStream(stream.Put())) ||
+  if (FAILED(factory->CreateStream(stream.put())) ||
       FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
-      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                              decoder.Put()))) {
+      FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.put()))) {
     return {};
   }
-  return DecodeFrame(factory.Get(), decoder.Get(), frameIndex);
+  return DecodeFrame(factory.get(), decoder.get(), frameIndex);
 }
 
 }  // namespace pictora

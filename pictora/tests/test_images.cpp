@@ -92,18 +92,18 @@ bool EncodeFile(const std::wstring& path, const GUID& container, const Picture& 
   return com.Usable() &&
          SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IWICImagingFactory,
-                                      reinterpret_cast<void**>(factory.Put()))) &&
+                                      reinterpret_cast<void**>(factory.put()))) &&
          SUCCEEDED(factory->CreateBitmapFromMemory(
              picture.width, picture.height, GUID_WICPixelFormat32bppBGRA, stride,
-             stride * picture.height, reinterpret_cast<BYTE*>(pixels.data()), source.Put())) &&
-         SUCCEEDED(factory->CreateStream(stream.Put())) &&
+             stride * picture.height, reinterpret_cast<BYTE*>(pixels.data()), source.put())) &&
+         SUCCEEDED(factory->CreateStream(stream.put())) &&
          SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-         SUCCEEDED(factory->CreateEncoder(container, nullptr, encoder.Put())) &&
-         SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
-         SUCCEEDED(encoder->CreateNewFrame(frame.Put(), options.Put())) &&
-         SUCCEEDED(frame->Initialize(options.Get())) &&
+         SUCCEEDED(factory->CreateEncoder(container, nullptr, encoder.put())) &&
+         SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
+         SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put())) &&
+         SUCCEEDED(frame->Initialize(options.get())) &&
          SUCCEEDED(frame->SetSize(picture.width, picture.height)) &&
-         SUCCEEDED(frame->WriteSource(source.Get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+         SUCCEEDED(frame->WriteSource(source.get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
          SUCCEEDED(encoder->Commit());
 }
 
