@@ -46,7 +46,7 @@ class CClickwellClass final : public win::ComObject<IShellExtInit, IContextMenu>
 
   std::wstring selectedPath_;      // first selected item; empty for a folder background
   std::wstring backgroundFolder_;  // the folder Explorer named for a background click
-  win::UniqueAny<win::MenuBitmapTraits> menuBitmap_;
+  win::UniqueBitmap menuBitmap_;
 };
 
 }  // namespace clickwell

@@ -1,18 +1,12 @@
 #pragma once
-// Owners for what the shell hands a context-menu handler: GDI bitmaps, storage media and
-// locked global memory.
+// Owners for what the shell hands a context-menu handler: storage media and locked global
+// memory.
 #include <windows.h>
 #include <objidl.h>
 
 #include "win/unique_any.h"
 
 namespace win {
-
-struct MenuBitmapTraits {
-  using Type = HBITMAP;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type value) { ::DeleteObject(value); }
-};
 
 // A storage medium filled by IDataObject::GetData, released with ReleaseStgMedium.
 class ScopedStgMedium {
