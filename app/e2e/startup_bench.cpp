@@ -1,0 +1,136 @@
+// Start-up, list loading and memory of Stashly.exe against plain equivalents, under Wine:
+//   start-up: process start until the window is shown and has painted (an answered WM_NULL
+//             after it is visible), against the bare dialog program;
+//   load:     LoadFavorites of 10 000 entries (a WM_COPYDATA reload, sent and so synchronous)
+//             against inserting the same strings into a plain list view in this process;
+//   memory:   peak working set of both programs.
+// Prints the figures and the ratios; it is a measurement, not a test.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/favorites_file.h"
+#include "app/settings_store.h"
+#include "win/shell_paths.h"
+#include "win/unique_any.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER f, c;
+  ::QueryPerformanceFrequency(&f);
+  ::QueryPerformanceCounter(&c);
+  return double(c.QuadPart) * 1000.0 / double(f.QuadPart);
+}
+
+struct Run {
+  double startMs = 0;
+  SIZE_T peak = 0;
+  HWND window = nullptr;
+  win::UniqueHandle process;
+};
+
+Run Start(const std::wstring& exe, const wchar_t* title) {
+  Run run;
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  double t0 = Now();
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+    return run;
+  run.process.reset(info.hProcess);
+  ::CloseHandle(info.hThread);
+  for (int i = 0; i < 2000 && !run.window; ++i) {
+    HWND w = ::FindWindowW(nullptr, title);
+    if (w && ::IsWindowVisible(w))
+      run.window = w;
+    else
+      ::Sleep(1);
+  }
+  if (run.window) {
+    ::UpdateWindow(run.window);
+    ::SendMessageW(run.window, WM_NULL, 0, 0);
+  }
+  run.startMs = Now() - t0;
+  return run;
+}
+
+void Stop(Run& run) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  ::GetProcessMemoryInfo(run.process.get(), &counters, sizeof(counters));
+  run.peak = counters.PeakWorkingSetSize;
+  ::TerminateProcess(run.process.get(), 0);
+  ::WaitForSingleObject(run.process.get(), 5000);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  std::wstring here = win::ParentFolder(win::ModuleFilePath());
+  std::vector<std::wstring> rows;
+  for (int i = 0; i < 10000; ++i)
+    rows.push_back(L"C:\\data\\folder\\file" + std::to_wstring(i) + L".txt");
+  stashly::WriteSettingDword(stashly::kAutoHideValue, 0);
+
+  std::vector<double> stashlyStart, bareStart, stashlyLoad, plainLoad;
+  SIZE_T stashlyPeak = 0, barePeak = 0;
+  for (int round = 0; round < 5; ++round) {
+    stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), {});
+    Run bare = Start(win::CombinePath(here, L"bare_dialog.exe"), L"bare dialog");
+    Stop(bare);
+    bareStart.push_back(bare.startMs);
+    barePeak = std::max(barePeak, bare.peak);
+
+    Run program = Start(win::CombinePath(here, L"Stashly.exe"), stashly::kMainWindowTitle);
+    stashlyStart.push_back(program.startMs);
+    stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), rows);
+    double t0 = Now();
+    COPYDATASTRUCT notice{stashly::COPYDATA_FAVORITES_CHANGED, 0, nullptr};
+    ::SendMessageW(program.window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&notice));
+    ::UpdateWindow(program.window);
+    ::SendMessageW(program.window, WM_NULL, 0, 0);
+    stashlyLoad.push_back(Now() - t0);
+    Stop(program);
+    stashlyPeak = std::max(stashlyPeak, program.peak);
+
+    HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_POPUP | LVS_REPORT, 0, 0, 460, 460,
+                                  nullptr, nullptr, nullptr, nullptr);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 440;
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    t0 = Now();
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      item.iItem = static_cast<int>(i);
+      item.pszText = rows[i].data();
+      ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    plainLoad.push_back(Now() - t0);
+    ::DestroyWindow(list);
+  }
+  stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), {});
+  double s = Median(stashlyStart), b = Median(bareStart);
+  double l = Median(stashlyLoad), p = Median(plainLoad);
+  std::printf("start-up   Stashly %.1f ms, bare dialog %.1f ms, ratio %.2f\n", s, b, s / b);
+  std::printf("load 10k   LoadFavorites %.1f ms, plain list view %.1f ms, ratio %.2f\n", l, p,
+              l / p);
+  std::printf("peak mem   Stashly %.1f MB, bare dialog %.1f MB, ratio %.2f\n",
+              stashlyPeak / 1048576.0, barePeak / 1048576.0,
+              double(stashlyPeak) / double(barePeak));
+  return 0;
+}

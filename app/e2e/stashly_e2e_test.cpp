@@ -1,0 +1,1013 @@
+// Drives the real Stashly.exe from a separate process: starts it, finds its window by title,
+// reads its list view across the process boundary and checks exit codes, the favourites file
+// and the registry. Every test starts from its own favourites file and settings and never leaves
+// the program running.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <wincodec.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/favorites_file.h"
+#include "app/settings_store.h"
+#include "win/com_ptr.h"
+#include "win/gdi.h"
+#include "win/shell_paths.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+namespace {
+
+constexpr int kListId = 1000;
+constexpr DWORD kStartTimeoutMs = 20000;
+constexpr COLORREF kSelectedBlue = RGB(51, 153, 255);
+constexpr COLORREF kGridLine = RGB(236, 233, 216);
+
+std::wstring ProgramPath() {
+  return win::CombinePath(win::ParentFolder(win::ModuleFilePath()), L"Stashly.exe");
+}
+
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    if (pred()) return true;
+    if (::GetTickCount() - start > timeoutMs) return false;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::Sleep(20);
+  }
+}
+
+std::vector<HWND> WindowsTitled(const wchar_t* title) {
+  std::vector<HWND> found;
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, nullptr, title); w;
+       w = ::FindWindowExW(nullptr, w, nullptr, title))
+    found.push_back(w);
+  return found;
+}
+
+void KillStrays() {
+  for (HWND w : WindowsTitled(kMainWindowTitle)) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(w, &pid);
+    win::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (process) {
+      ::TerminateProcess(process.get(), 99);
+      ::WaitForSingleObject(process.get(), 5000);
+    }
+  }
+  // A killed program's window goes a moment after its process.
+  WaitFor([] { return WindowsTitled(kMainWindowTitle).empty(); }, 5000);
+}
+
+// One run of the program; killed at the end of the scope if it is still running.
+class Program {
+ public:
+  explicit Program(const std::wstring& path = ProgramPath()) {
+    std::wstring command = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &info)) {
+      process_.reset(info.hProcess);
+      ::CloseHandle(info.hThread);
+      pid_ = info.dwProcessId;
+    }
+  }
+  ~Program() {
+    if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+      ::TerminateProcess(process_.get(), 99);
+      ::WaitForSingleObject(process_.get(), 5000);
+    }
+  }
+  bool started() const { return bool(process_); }
+  HANDLE handle() const { return process_.get(); }
+
+  // The main window of this process, once its list is there.
+  HWND WaitForWindow() {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+          for (HWND w : WindowsTitled(kMainWindowTitle)) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            if (pid == pid_ && ::GetDlgItem(w, kListId) && ::IsWindowVisible(w)) found = w;
+          }
+          return found != nullptr;
+        },
+        kStartTimeoutMs);
+    if (!found) {
+      DWORD code = STILL_ACTIVE;
+      ::GetExitCodeProcess(process_.get(), &code);
+      ADD_FAILURE() << "no main window; exit code " << code << ", windows titled "
+                    << WindowsTitled(kMainWindowTitle).size();
+    }
+    return found;
+  }
+  // Exit code, or -1 when it does not end in time.
+  int WaitForExit(DWORD timeoutMs = 10000) {
+    if (::WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return static_cast<int>(code);
+  }
+
+ private:
+  win::UniqueHandle process_;
+  DWORD pid_ = 0;
+};
+
+// Memory in another process, for list-view messages whose structures hold pointers.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, size_t size) : size_(size) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    process_.reset(::OpenProcess(
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+        FALSE, pid));
+    if (process_)
+      address_ = static_cast<BYTE*>(
+          ::VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  }
+  ~RemoteBuffer() {
+    if (address_) ::VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
+  }
+  BYTE* address() const { return address_; }
+  bool Write(size_t offset, const void* data, size_t size) {
+    return ::WriteProcessMemory(process_.get(), address_ + offset, data, size, nullptr) != FALSE;
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    return ::ReadProcessMemory(process_.get(), address_ + offset, data, size, nullptr) != FALSE;
+  }
+
+ private:
+  win::UniqueHandle process_;
+  BYTE* address_ = nullptr;
+  size_t size_;
+};
+
+std::vector<std::wstring> ListRows(HWND main) {
+  HWND list = ::GetDlgItem(main, kListId);
+  int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  constexpr int kChars = 4096;
+  RemoteBuffer remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  std::vector<std::wstring> rows;
+  if (!remote.address()) return rows;
+  for (int i = 0; i < count; ++i) {
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.cchTextMax = kChars;
+    item.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(LVITEMW));
+    remote.Write(0, &item, sizeof(item));
+    auto length = static_cast<size_t>(
+        ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote.address())));
+    std::wstring text(length, L'\0');
+    remote.Read(sizeof(LVITEMW), text.data(), length * sizeof(wchar_t));
+    rows.push_back(text);
+  }
+  return rows;
+}
+
+void SelectRow(HWND main, int index) {
+  HWND list = ::GetDlgItem(main, kListId);
+  RemoteBuffer remote(list, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = LVIS_SELECTED;
+  remote.Write(0, &item, sizeof(item));
+  ::SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.address()));
+}
+
+std::vector<std::wstring> FileRows() {
+  RecordList records;
+  ReadFavoritesFile(FavoritesFilePath(), records);
+  return records.ToVector();
+}
+
+// Closes the top-level windows whose title holds `text` (a file manager the test made open).
+void CloseWindowsShowing(const wchar_t* text) {
+  WaitFor(
+      [&] {
+        bool any = false;
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetNextWindow(w, GW_HWNDNEXT)) {
+          wchar_t title[512] = {};
+          ::GetWindowTextW(w, title, 512);
+          if (::StrStrIW(title, text)) {
+            ::PostMessageW(w, WM_CLOSE, 0, 0);
+            any = true;
+          }
+        }
+        return any;
+      },
+      5000);
+}
+
+// A click on a skinned control of another process: press and release over it.
+void Click(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  ASSERT_TRUE(control) << id;
+  ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  ::SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
+
+HWND WaitForDialog(const wchar_t* title) {
+  HWND found = nullptr;
+  WaitFor([&] { return (found = ::FindWindowW(nullptr, title)) && ::IsWindowVisible(found); });
+  return found;
+}
+
+bool WaitForGone(HWND window) {
+  return WaitFor([&] { return !::IsWindow(window); });
+}
+
+bool ReadsSetting(const wchar_t* name, DWORD expected) {
+  DWORD value = 0;
+  return ReadSettingDword(name, value) && value == expected;
+}
+
+std::wstring StartupShortcutPath() {
+  return win::CombinePath(win::SpecialFolderPath(CSIDL_STARTUP), L"Stashly.lnk");
+}
+
+std::wstring ProbeLogPath() {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"stashly_regsvr_probe.txt";
+}
+
+std::string ReadProbeLog() {
+  std::string text;
+  win::UniqueFile file(::CreateFileW(ProbeLogPath().c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+  if (!file) return text;
+  char buffer[256];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read)
+    text.append(buffer, read);
+  return text;
+}
+
+void DeleteSetting(const wchar_t* name) {
+  ::SHDeleteValueW(HKEY_CURRENT_USER, kSettingsKey, name);
+}
+
+class E2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KillStrays();
+    DeleteSetting(kExitWhenCloseValue);
+    DeleteSetting(kRightMenuValue);
+    // Most tests keep the window up while the driver works; the auto-hide tests turn it on.
+    WriteSettingDword(kAutoHideValue, 0);
+    ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), {}));
+  }
+  void TearDown() override { KillStrays(); }
+
+  static void SetFile(const std::vector<std::wstring>& rows) {
+    ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), rows));
+  }
+};
+
+TEST_F(E2e, ListShowsTheFileRowForRowWithAmpersandAndCjk) {
+  std::vector<std::wstring> rows = {LR"(C:\windows)", LR"(C:\Tom & Jerry\notes.txt)",
+                                    LR"(C:\文档\报告.docx)", L"  "};
+  SetFile(rows);
+  Program program;
+  ASSERT_TRUE(program.started());
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  EXPECT_EQ(ListRows(main), rows);
+  wchar_t title[64] = {};
+  ::GetWindowTextW(main, title, 64);
+  EXPECT_STREQ(title, kMainWindowTitle);
+}
+
+TEST_F(E2e, ListHoldsAThousandEntriesInFileOrder) {
+  std::vector<std::wstring> rows;
+  for (int i = 0; i < 1000; ++i) rows.push_back(L"C:\\data\\file" + std::to_wstring(i) + L".txt");
+  SetFile(rows);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  EXPECT_EQ(ListRows(main), rows);
+}
+
+TEST_F(E2e, FirstStartWritesAutoHideWhenMissing) {
+  DeleteSetting(kAutoHideValue);
+  Program program;
+  ASSERT_TRUE(program.WaitForWindow());
+  DWORD value = 0;
+  EXPECT_TRUE(ReadSettingDword(kAutoHideValue, value));
+  EXPECT_EQ(value, 1u);
+}
+
+TEST_F(E2e, SecondStartShowsTheHiddenWindowAndEndsWithZero) {
+  Program first;
+  HWND main = first.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::ShowWindow(main, SW_HIDE);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
+  Program second;
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }));
+  EXPECT_EQ(WindowsTitled(kMainWindowTitle).size(), 1u);
+}
+
+TEST_F(E2e, CopyDataReloadsOnlyForTheFavouritesNotice) {
+  SetFile({L"C:\\one"});
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  SetFile({L"C:\\one", L"C:\\two"});
+
+  COPYDATASTRUCT other{2, 0, nullptr};
+  ::SendMessageW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&other));
+  ::SendMessageW(main, WM_COPYDATA, 0, 0);
+  EXPECT_EQ(ListRows(main), std::vector<std::wstring>{L"C:\\one"});
+
+  NotifyFavoritesChanged();
+  EXPECT_EQ(ListRows(main), (std::vector<std::wstring>{L"C:\\one", L"C:\\two"}));
+}
+
+TEST_F(E2e, DeletingRowsOneAndThreeOfFiveKeepsTheOthersInOrder) {
+  std::vector<std::wstring> rows = {L"C:\\r0", L"C:\\r1", L"C:\\r2", L"C:\\r3", L"C:\\r4"};
+  SetFile(rows);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  SelectRow(main, 1);
+  SelectRow(main, 3);
+  ::SendMessageW(main, WM_COMMAND, 5001, 0);
+  std::vector<std::wstring> kept = {L"C:\\r0", L"C:\\r2", L"C:\\r4"};
+  EXPECT_EQ(ListRows(main), kept);
+  EXPECT_EQ(FileRows(), kept);
+}
+
+TEST_F(E2e, DeletingWithNothingSelectedKeepsEveryRow) {
+  std::vector<std::wstring> rows = {L"C:\\a", L"C:\\a", L"C:\\b"};
+  SetFile(rows);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::SendMessageW(main, WM_COMMAND, 5001, 0);
+  EXPECT_EQ(ListRows(main), rows);
+  EXPECT_EQ(FileRows(), rows);
+}
+
+TEST_F(E2e, AFileLockedAtLoadIsNotOverwrittenByTheNextSave) {
+  std::vector<std::wstring> rows = {L"C:\\kept one", L"C:\\kept two"};
+  SetFile(rows);
+  Program program;
+  HWND main = nullptr;
+  {
+    // Locked while the program loads it: the list starts empty.
+    win::UniqueFile lock(::CreateFileW(FavoritesFilePath().c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    main = program.WaitForWindow();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(ListRows(main).empty());
+  }
+  // A delete saves and reloads: the save must not replace the file with the empty list.
+  ::SendMessageW(main, WM_COMMAND, 5001, 0);
+  EXPECT_EQ(FileRows(), rows);
+  EXPECT_EQ(ListRows(main), rows);
+}
+
+TEST_F(E2e, CommandOneExitsWithCodeOne) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(program.WaitForExit(), 1);
+  EXPECT_TRUE(WindowsTitled(kMainWindowTitle).empty());
+}
+
+TEST_F(E2e, CloseWithExitRememberedExitsWithCodeTwo) {
+  WriteSettingDword(kExitWhenCloseValue, 1);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(program.WaitForExit(), 2);
+}
+
+TEST_F(E2e, CloseWithHideRememberedHidesOnlyWithAutoHide) {
+  WriteSettingDword(kExitWhenCloseValue, 0);
+  for (DWORD autoHide : {0u, 1u}) {
+    WriteSettingDword(kAutoHideValue, autoHide);
+    Program program;
+    HWND main = program.WaitForWindow();
+    ASSERT_TRUE(main);
+    ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+    // The hide request is posted in turn: give it time to arrive either way.
+    bool hidden = WaitFor([&] { return !::IsWindowVisible(main); }, 1500);
+    EXPECT_EQ(hidden, autoHide == 1) << autoHide;
+    EXPECT_EQ(::WaitForSingleObject(program.handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  }
+}
+
+TEST_F(E2e, HotKeyIdOneShowsTheWindowAndOtherIdsDoNot) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::ShowWindow(main, SW_HIDE);
+  ::SendMessageW(main, WM_HOTKEY, 2, MAKELPARAM(MOD_ALT | MOD_SHIFT, 0));
+  EXPECT_FALSE(::IsWindowVisible(main));
+  ::SendMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_ALT | MOD_SHIFT, 0));
+  EXPECT_TRUE(::IsWindowVisible(main));
+}
+
+TEST_F(E2e, WindowIsAToolWindowWithAlpha240) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  LONG_PTR exStyle = ::GetWindowLongPtrW(main, GWL_EXSTYLE);
+  EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(exStyle & WS_EX_LAYERED);
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(::GetLayeredWindowAttributes(main, nullptr, &alpha, &flags));
+  EXPECT_EQ(alpha, 240);
+  EXPECT_TRUE(flags & LWA_ALPHA);
+  // The list fills the client area less its margins: 1 left, 50 top, 2 right, 51 bottom.
+  RECT client{}, list{};
+  ::GetClientRect(main, &client);
+  ::GetWindowRect(::GetDlgItem(main, kListId), &list);
+  ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&list), 2);
+  EXPECT_EQ(list.left, 1);
+  EXPECT_EQ(list.top, 50);
+  EXPECT_EQ(list.right, client.right - 2);
+  EXPECT_EQ(list.bottom, client.bottom - 51);
+}
+
+TEST_F(E2e, KillFocusHidesWithAutoHideUnlessFocusGoesToItsOwnControl) {
+  WriteSettingDword(kAutoHideValue, 1);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::SendMessageW(main, WM_KILLFOCUS, reinterpret_cast<WPARAM>(::GetDlgItem(main, kListId)), 0);
+  EXPECT_TRUE(::IsWindowVisible(main));
+  ::SendMessageW(main, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  EXPECT_TRUE(::IsWindowVisible(main));
+  ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_FALSE(::IsWindowVisible(main));
+}
+
+TEST_F(E2e, DoubleClickOnAMissingPathDoesNothing) {
+  SetFile({L"C:\\no such folder\\anywhere"});
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND list = ::GetDlgItem(main, kListId);
+  RECT rect{};
+  ::GetClientRect(list, &rect);
+  // Row 0 of a 30-pixel row height.
+  LPARAM point = MAKELPARAM(100, 15);
+  ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  ::SendMessageW(list, WM_LBUTTONUP, 0, point);
+  ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+  ::SendMessageW(list, WM_LBUTTONUP, 0, point);
+  ::SendMessageW(main, WM_NULL, 0, 0);
+  EXPECT_TRUE(::IsWindowVisible(main));
+  EXPECT_EQ(ListRows(main).size(), 1u);
+}
+
+TEST_F(E2e, DoubleClickOnAnExistingPathHidesTheWindow) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  std::wstring folder = std::wstring(temp) + L"stashly e2e open";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  SetFile({folder});
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND list = ::GetDlgItem(main, kListId);
+  LPARAM point = MAKELPARAM(100, 15);
+  ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  ::SendMessageW(list, WM_LBUTTONUP, 0, point);
+  ::SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+  ::SendMessageW(list, WM_LBUTTONUP, 0, point);
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
+  // The shell opened the folder in a file manager window of its own; close it again.
+  CloseWindowsShowing(L"stashly e2e open");
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(E2e, CloseDialogRemembersExitAndEndsWithCodeTwo) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+  HWND dialog = WaitForDialog(L"关闭提示");
+  ASSERT_TRUE(dialog);
+  Click(dialog, 7001);
+  Click(dialog, 6000);
+  ::SendMessageW(dialog, WM_NULL, 0, 0);
+  Click(dialog, 5001);
+  EXPECT_EQ(program.WaitForExit(), 2);
+  EXPECT_TRUE(ReadsSetting(kExitWhenCloseValue, 1));
+}
+
+TEST_F(E2e, CloseDialogCancelWritesNothingAndAsksAgain) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  for (int id : {5000, 2}) {
+    ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+    HWND dialog = WaitForDialog(L"关闭提示");
+    ASSERT_TRUE(dialog) << id;
+    ::PostMessageW(dialog, WM_COMMAND, id, 0);
+    EXPECT_TRUE(WaitForGone(dialog)) << id;
+    EXPECT_TRUE(::IsWindowVisible(main)) << id;
+  }
+  DWORD value = 0;
+  EXPECT_FALSE(ReadSettingDword(kExitWhenCloseValue, value));
+}
+
+TEST_F(E2e, CloseDialogHideWithoutRememberKeepsAskingAndHidesWithAutoHide) {
+  WriteSettingDword(kAutoHideValue, 1);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+  HWND dialog = WaitForDialog(L"关闭提示");
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(::IsWindowVisible(main));  // a sub-dialog open keeps the window up
+  Click(dialog, 5001);                   // the skin's default radio: hide
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
+  DWORD value = 0;
+  EXPECT_FALSE(ReadSettingDword(kExitWhenCloseValue, value));
+  EXPECT_EQ(::WaitForSingleObject(program.handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+class SettingsE2e : public E2e {
+ protected:
+  void SetUp() override {
+    E2e::SetUp();
+    ::DeleteFileW(StartupShortcutPath().c_str());
+    ::DeleteFileW(ProbeLogPath().c_str());
+  }
+  void TearDown() override {
+    ::DeleteFileW(StartupShortcutPath().c_str());
+    E2e::TearDown();
+  }
+  HWND OpenSettings(HWND main) {
+    ::PostMessageW(main, WM_COMMAND, 5002, 0);
+    return WaitForDialog(L"设置");
+  }
+};
+
+TEST_F(SettingsE2e, OpeningCreatesRightMenuAndOkWithoutChangesDoesNothing) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter does not close it
+  ::Sleep(300);
+  EXPECT_TRUE(::IsWindow(dialog));
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  ::Sleep(1000);
+  EXPECT_EQ(ReadProbeLog(), "");
+  EXPECT_FALSE(::PathFileExistsW(StartupShortcutPath().c_str()));
+  EXPECT_TRUE(ReadsSetting(kAutoHideValue, 0));
+}
+
+TEST_F(SettingsE2e, ComparesRawValuesSoAnUntouchedOddValueIsNotRewritten) {
+  WriteSettingDword(kRightMenuValue, 5);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_TRUE(ReadsSetting(kRightMenuValue, 5));
+}
+
+TEST_F(SettingsE2e, StartupBoxCreatesAndDeletesTheShortcut) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  std::wstring shortcut = StartupShortcutPath();
+  ASSERT_FALSE(shortcut.empty());
+  HWND dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  Click(dialog, 6000);
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_TRUE(::PathFileExistsW(shortcut.c_str()));
+
+  dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  Click(dialog, 6000);
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_FALSE(::PathFileExistsW(shortcut.c_str()));
+}
+
+TEST_F(SettingsE2e, AutoHideBoxWritesTheValueAndTheWindowFollowsIt) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  Click(dialog, 6001);
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_TRUE(ReadsSetting(kAutoHideValue, 1));
+  ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_FALSE(::IsWindowVisible(main));
+}
+
+TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32BothWays) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  Click(dialog, 6002);  // on (created as 1) -> off
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_TRUE(ReadsSetting(kRightMenuValue, 0));
+  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\n"; }, 15000)) << ReadProbeLog();
+
+  dialog = OpenSettings(main);
+  ASSERT_TRUE(dialog);
+  Click(dialog, 6002);
+  Click(dialog, 5001);
+  EXPECT_TRUE(WaitForGone(dialog));
+  EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
+  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\nregister\n"; }, 15000))
+      << ReadProbeLog();
+}
+
+TEST_F(SettingsE2e, CancelAndCloseChangeNothing) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  for (int id : {5000, 2}) {
+    HWND dialog = OpenSettings(main);
+    ASSERT_TRUE(dialog) << id;
+    Click(dialog, 6000);
+    Click(dialog, 6001);
+    ::PostMessageW(dialog, WM_COMMAND, id, 0);
+    EXPECT_TRUE(WaitForGone(dialog)) << id;
+  }
+  EXPECT_FALSE(::PathFileExistsW(StartupShortcutPath().c_str()));
+  EXPECT_TRUE(ReadsSetting(kAutoHideValue, 0));
+}
+
+std::wstring ProbeFolder() {
+  return win::CombinePath(win::ParentFolder(win::ModuleFilePath()), L"library_probe");
+}
+
+std::wstring LibraryLogPath() {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"stashly_library_probe.txt";
+}
+
+std::vector<std::wstring> LibraryLog() {
+  std::vector<std::wstring> lines;
+  win::UniqueFile file(::CreateFileW(LibraryLogPath().c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+  if (!file) return lines;
+  std::wstring text;
+  wchar_t buffer[256];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read)
+    text.append(buffer, read / sizeof(wchar_t));
+  size_t start = 0;
+  for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+// Copies the program, its image provider and its skins beside the probe libraries.
+std::wstring LayOutProgramBesideProbes() {
+  std::wstring here = win::ParentFolder(win::ModuleFilePath());
+  std::wstring there = ProbeFolder();
+  for (const wchar_t* file : {L"Stashly.exe", L"Pictora.dll"})
+    ::CopyFileW(win::CombinePath(here, file).c_str(), win::CombinePath(there, file).c_str(), FALSE);
+  std::wstring config = win::CombinePath(there, L"config");
+  ::CreateDirectoryW(config.c_str(), nullptr);
+  WIN32_FIND_DATAW found{};
+  win::UniqueFile search(::FindFirstFileW(win::CombinePath(here, L"config\\*").c_str(), &found));
+  if (search) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        ::CopyFileW(win::CombinePath(here, std::wstring(L"config\\") + found.cFileName).c_str(),
+                    win::CombinePath(config, found.cFileName).c_str(), FALSE);
+    } while (::FindNextFileW(search.get(), &found));
+  }
+  return win::CombinePath(there, L"Stashly.exe");
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+TEST_F(E2e, CallsTheUpdateModuleOnItsOwnThreadAndReportsUsageOnTheWindowThread) {
+  ::DeleteFileW(LibraryLogPath().c_str());
+  Program program(LayOutProgramBesideProbes());
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  std::wstring uiThread = L" thread=" + std::to_wstring(::GetWindowThreadProcessId(main, nullptr));
+  ASSERT_TRUE(WaitFor([] { return LibraryLog().size() >= 4; }));
+  ::Sleep(300);
+  std::vector<std::wstring> log = LibraryLog();
+  std::vector<std::wstring> report, update;
+  for (const std::wstring& line : log)
+    (StartsWith(line, L"CheckForNewVersion") ? update : report).push_back(line);
+  ASSERT_EQ(update.size(), 1u);
+  EXPECT_TRUE(StartsWith(update[0], LR"(CheckForNewVersion "http://)"));
+  EXPECT_NE(update[0].find(LR"(/download/update.ini" "stashly" null thread=)"), std::wstring::npos)
+      << update[0];
+  EXPECT_EQ(update[0].find(uiThread), std::wstring::npos) << update[0];
+  ASSERT_EQ(report.size(), 3u);
+  EXPECT_EQ(report[0], L"CreateInstance statistic=1" + uiThread);
+  EXPECT_EQ(report[1], L"QueryInterface statistic=1" + uiThread);
+  EXPECT_TRUE(StartsWith(report[2], LR"(Report "http://)")) << report[2];
+  EXPECT_NE(report[2].find(LR"(/stat.php?src=stashly&type=open&")" + uiThread), std::wstring::npos)
+      << report[2];
+}
+
+TEST_F(E2e, SecondStartMakesNoCallsIntoTheLibraries) {
+  std::wstring program = LayOutProgramBesideProbes();
+  Program first(program);
+  ASSERT_TRUE(first.WaitForWindow());
+  ASSERT_TRUE(WaitFor([] { return LibraryLog().size() >= 4; }));
+  ::Sleep(300);
+  ::DeleteFileW(LibraryLogPath().c_str());
+  Program second(program);
+  EXPECT_EQ(second.WaitForExit(), 0);
+  ::Sleep(300);
+  EXPECT_TRUE(LibraryLog().empty());
+}
+
+// A top-level dialog of `process` other than `main` (the folder browser).
+HWND WaitForOtherDialog(HWND main) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(main, &pid);
+  HWND found = nullptr;
+  WaitFor([&] {
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
+         w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+      DWORD owner = 0;
+      ::GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && w != main && ::IsWindowVisible(w)) found = w;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
+void SelectInBrowser(HWND browser, const std::wstring& folder) {
+  RemoteBuffer remote(browser, (folder.size() + 1) * sizeof(wchar_t));
+  remote.Write(0, folder.c_str(), (folder.size() + 1) * sizeof(wchar_t));
+  ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote.address()));
+}
+
+std::wstring SelectedTreeLabel(HWND browser) {
+  HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+  if (!tree) return {};
+  auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (!item) return {};
+  constexpr int kChars = 512;
+  RemoteBuffer remote(tree, sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(TVITEMW));
+  tv.cchTextMax = kChars;
+  remote.Write(0, &tv, sizeof(tv));
+  ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.address()));
+  wchar_t text[kChars] = {};
+  remote.Read(sizeof(TVITEMW), text, sizeof(text) - sizeof(wchar_t));
+  return text;
+}
+
+TEST_F(E2e, FolderBrowserAddsTheChosenFolderToViewAndFile) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  std::wstring folder = std::wstring(temp) + L"stashly e2e add";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  WriteSettingDword(kAutoHideValue, 1);
+  SetFile({L"C:\\first"});
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  for (int round = 0; round < 2; ++round) {
+    ::PostMessageW(main, WM_COMMAND, 5000, 0);
+    HWND browser = WaitForOtherDialog(main);
+    ASSERT_TRUE(browser);
+    EXPECT_TRUE(::IsWindowVisible(main));  // the open browser keeps the window up
+    // The browser fills its tree after it shows and may move the selection meanwhile: select
+    // until the tree's current item is the folder.
+    EXPECT_TRUE(WaitFor([&] {
+      SelectInBrowser(browser, folder);
+      ::Sleep(200);
+      return SelectedTreeLabel(browser) == L"stashly e2e add";
+    })) << SelectedTreeLabel(browser);
+    ::PostMessageW(browser, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForGone(browser));
+    ::SendMessageW(main, WM_NULL, 0, 0);
+  }
+  // The same folder twice: no duplicate test.
+  std::vector<std::wstring> expected = {L"C:\\first", folder, folder};
+  EXPECT_TRUE(WaitFor([&] { return ListRows(main) == expected; }));
+  EXPECT_EQ(FileRows(), expected);
+
+  ::PostMessageW(main, WM_COMMAND, 5000, 0);
+  HWND browser = WaitForOtherDialog(main);
+  ASSERT_TRUE(browser);
+  ::PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitForGone(browser));
+  ::Sleep(300);
+  EXPECT_EQ(FileRows(), expected);
+  ::RemoveDirectoryW(folder.c_str());
+}
+
+// What the screen shows of a window, as 32-bit pixels.
+class Screenshot {
+ public:
+  explicit Screenshot(HWND window) {
+    ::GetWindowRect(window, &rect_);
+    width_ = rect_.right - rect_.left;
+    height_ = rect_.bottom - rect_.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pixels_ = static_cast<const DWORD*>(bits);
+    HDC screen = ::GetDC(nullptr);
+    {
+      win::UniqueDc dc(::CreateCompatibleDC(screen));
+      win::ScopedSelectObject select(dc.get(), bitmap_.get());
+      ::BitBlt(dc.get(), 0, 0, width_, height_, screen, rect_.left, rect_.top, SRCCOPY);
+    }
+    ::ReleaseDC(nullptr, screen);
+    ::GdiFlush();
+  }
+  // The pixel at a screen position.
+  COLORREF At(POINT screen) const {
+    int x = screen.x - rect_.left, y = screen.y - rect_.top;
+    if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    DWORD p = pixels_[y * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  // Saves the picture as a PNG for people to look at.
+  bool SavePng(const std::wstring& path) const {
+    win::ComPtr<IWICImagingFactory> factory;
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IWICImagingFactory, factory.put_void())))
+      return false;
+    win::ComPtr<IWICBitmap> bitmap;
+    win::ComPtr<IWICStream> stream;
+    win::ComPtr<IWICBitmapEncoder> encoder;
+    win::ComPtr<IWICBitmapFrameEncode> frame;
+    return SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap_.get(), nullptr, WICBitmapIgnoreAlpha,
+                                                      bitmap.put())) &&
+           SUCCEEDED(factory->CreateStream(stream.put())) &&
+           SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+           SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) &&
+           SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
+           SUCCEEDED(encoder->CreateNewFrame(frame.put(), nullptr)) &&
+           SUCCEEDED(frame->Initialize(nullptr)) &&
+           SUCCEEDED(frame->WriteSource(bitmap.get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
+           SUCCEEDED(encoder->Commit());
+  }
+
+ private:
+  RECT rect_{};
+  int width_ = 0, height_ = 0;
+  win::UniqueBitmap bitmap_;
+  const DWORD* pixels_ = nullptr;
+};
+
+// Screenshots go beside the test results, for people to look at.
+std::wstring ArtefactPath(const wchar_t* name) {
+  std::wstring folder = win::CombinePath(win::ParentFolder(win::ModuleFilePath()), L"screenshots");
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return win::CombinePath(folder, name);
+}
+
+// Near `expected`, allowing for the window's 240/255 opacity over whatever lies below it.
+::testing::AssertionResult Near(COLORREF actual, COLORREF expected) {
+  auto off = [](int a, int b) { return a > b ? a - b : b - a; };
+  if (actual != CLR_INVALID && off(GetRValue(actual), GetRValue(expected)) <= 24 &&
+      off(GetGValue(actual), GetGValue(expected)) <= 24 &&
+      off(GetBValue(actual), GetBValue(expected)) <= 24)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "RGB(" << int(GetRValue(actual)) << "," << int(GetGValue(actual)) << ","
+         << int(GetBValue(actual)) << ") is not near RGB(" << int(GetRValue(expected)) << ","
+         << int(GetGValue(expected)) << "," << int(GetBValue(expected)) << ")";
+}
+
+RECT RowRect(HWND list, int index) {
+  RemoteBuffer remote(list, sizeof(RECT));
+  RECT rect{};
+  rect.left = LVIR_BOUNDS;
+  remote.Write(0, &rect, sizeof(rect));
+  ::SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.address()));
+  remote.Read(0, &rect, sizeof(rect));
+  ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+class ScreenshotE2e : public E2e {
+ protected:
+  void SetUp() override {
+    E2e::SetUp();
+    ::CoInitialize(nullptr);
+  }
+  void TearDown() override {
+    ::CoUninitialize();
+    E2e::TearDown();
+  }
+};
+
+TEST_F(ScreenshotE2e, MainWindowDrawsRowsWithGridLinesAndTheSelectedRowInBlue) {
+  SetFile(
+      {LR"(C:\windows)", LR"(C:\Tom & Jerry\notes.txt)", LR"(C:\文档\报告.docx)",
+       LR"(C:\a very long path\that goes on and on\past the right edge of the column\file.txt)"});
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  HWND list = ::GetDlgItem(main, kListId);
+  SelectRow(main, 1);
+  ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ::Sleep(500);
+  RECT row0 = RowRect(list, 0);
+  RECT row1 = RowRect(list, 1);
+  EXPECT_EQ(row0.bottom - row0.top, 30);
+  Screenshot shot(main);
+  EXPECT_TRUE(shot.SavePng(ArtefactPath(L"main_window.png")));
+  // Right of the text: background only.
+  POINT selected{row1.left + 400, (row1.top + row1.bottom) / 2};
+  EXPECT_TRUE(Near(shot.At(selected), kSelectedBlue));
+  // The last pixel line of a row is a grid line. Under Wine the system list view draws its own
+  // grid (RGB(245,245,245) here) over the rows after they are drawn, so either colour counts.
+  COLORREF line = shot.At(POINT{row0.left + 400, row0.bottom - 1});
+  EXPECT_TRUE(Near(line, kGridLine) || Near(line, RGB(245, 245, 245)))
+      << Near(line, kGridLine).message();
+  EXPECT_FALSE(Near(shot.At(POINT{row0.left + 400, row0.bottom - 2}), kGridLine));
+  POINT plain{row0.left + 400, (row0.top + row0.bottom) / 2};
+  EXPECT_TRUE(Near(shot.At(plain), RGB(255, 255, 255)));
+}
+
+TEST_F(ScreenshotE2e, SettingsAndCloseDialogsAreSkinned) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  struct Case {
+    UINT command;
+    const wchar_t* title;
+    const wchar_t* file;
+    int width, height;
+  } cases[] = {{5002, L"设置", L"settings_dialog.png", 360, 253},
+               {IDCANCEL, L"关闭提示", L"close_dialog.png", 330, 235}};
+  for (const Case& c : cases) {
+    ::PostMessageW(main, WM_COMMAND, c.command, 0);
+    HWND dialog = WaitForDialog(c.title);
+    ASSERT_TRUE(dialog) << c.title;
+    ::Sleep(500);
+    RECT rect{};
+    ::GetWindowRect(dialog, &rect);
+    EXPECT_EQ(rect.right - rect.left, c.width);
+    EXPECT_EQ(rect.bottom - rect.top, c.height);
+    Screenshot shot(dialog);
+    EXPECT_TRUE(shot.SavePng(ArtefactPath(c.file)));
+    ::PostMessageW(dialog, WM_COMMAND, 5000, 0);
+    EXPECT_TRUE(WaitForGone(dialog));
+  }
+}
+
+}  // namespace
+}  // namespace stashly

@@ -1,0 +1,51 @@
+#include "app/library_loader.h"
+
+#include <shlwapi.h>
+
+#include <string>
+
+#include "win/shell_paths.h"
+
+namespace stashly {
+
+LibraryLoader::~LibraryLoader() {
+  if (current_) current_->Release();
+  // The library stays mapped: a report it started may still run on a thread of its own, and
+  // unloading its code under that thread would crash the process on its way out.
+}
+
+IXUnknown* LibraryLoader::CreateObject(const GUID& iid) {
+  if (!library_) {
+    std::wstring path = win::CombinePath(win::ParentFolder(win::ModuleFilePath()), fileName_);
+    if (path.empty() || !::PathFileExistsW(path.c_str())) return nullptr;
+    library_ = ::LoadLibraryW(path.c_str());
+    if (!library_) return nullptr;
+  }
+  if (!factory_) {
+    factory_ = reinterpret_cast<CreateInstanceFn>(
+        reinterpret_cast<void*>(::GetProcAddress(library_, "CreateInstance")));
+    if (!factory_) return nullptr;
+  }
+  if (current_) {
+    current_->Release();
+    current_ = nullptr;
+  }
+  current_ = factory_(&iid);
+  return current_;
+}
+
+LibraryLoader& CoreletLoader() {
+  static LibraryLoader loader(L"Corelet.dll");
+  return loader;
+}
+
+void ReportUsage(LibraryLoader& loader, const wchar_t* base) {
+  IXUnknown* object = loader.CreateObject(IID_IStatistic);
+  if (!object) return;
+  void* statistic = nullptr;
+  if (object->QueryInterface(&IID_IStatistic, &statistic) < 0 || !statistic) return;
+  // QueryInterface adds no reference: the loader's reference keeps the object alive.
+  static_cast<IStatistic*>(statistic)->Report(base);
+}
+
+}  // namespace stashly

@@ -1,0 +1,44 @@
+// The program's entry: one instance per desktop, found by its main window's title.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/favorites_file.h"
+#include "app/main_dlg.h"
+#include "win/message_loop.h"
+
+namespace {
+
+win::AppModule appModule;
+
+int Run(int show) {
+  win::MessageLoop loop;
+  appModule.AddMessageLoop(&loop);
+  int result = 0;
+  {
+    stashly::CMainDlg mainDlg;
+    if (mainDlg.CreateModeless(nullptr)) {
+      ::ShowWindow(mainDlg.hwnd(), show);
+      result = loop.Run();
+    }
+  }
+  appModule.RemoveMessageLoop();
+  return result;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  ::CoInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  if (HWND running = ::FindWindowW(nullptr, stashly::kMainWindowTitle)) {
+    ::ShowWindow(running, ::IsIconic(running) ? SW_RESTORE : SW_SHOW);
+    return 0;
+  }
+  appModule.Init(instance);
+  int result = Run(show);
+  appModule.Term();
+  ::CoUninitialize();
+  return result;
+}

@@ -1,0 +1,241 @@
+#include "app/main_dlg.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "app/close_confirm_dlg.h"
+#include "app/favorites_file.h"
+#include "app/library_loader.h"
+#include "app/resource.h"
+#include "app/set_dlg.h"
+#include "app/settings_store.h"
+#include "app/update_check.h"
+#include "app/window_rules.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+
+int SetWindowAlpha(HWND hwnd, BYTE alpha) {
+  using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+  HMODULE user32 = ::GetModuleHandleW(L"USER32.DLL");
+  if (!user32) return 0;
+  static SetLayeredFn setLayered = reinterpret_cast<SetLayeredFn>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "SetLayeredWindowAttributes")));
+  if (!setLayered) return 0;
+  LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  if (alpha == 255) {
+    ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    ::RedrawWindow(hwnd, nullptr, nullptr,
+                   RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  } else {
+    ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    setLayered(hwnd, 0, alpha, LWA_ALPHA);
+  }
+  return 1;
+}
+
+void CMainDlg::CreateListView() {
+  RECT rect{};
+  ::GetClientRect(hwnd(), &rect);
+  rect.left += 1;
+  rect.top += 50;
+  rect.right -= 2;
+  rect.bottom -= 51;
+  // The id is given at creation already: the row-height request comes back to the dialog as
+  // WM_MEASUREITEM, which names the control by its id alone.
+  constexpr DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT |
+                           LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER;
+  if (!list_.Create(hwnd(), RECT{}, kStyle, 0, kListViewId)) return;
+  ::MoveWindow(list_.hwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               TRUE);
+  list_.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  LVCOLUMNW column{};
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = 440;
+  column.pszText = const_cast<wchar_t*>(L"文件/文件夹路径");
+  list_.SendMessage(LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  list_.SetRowHeight(30);
+  ::SetWindowLongPtrW(list_.hwnd(), GWLP_ID, kListViewId);
+  ::ShowWindow(list_.hwnd(), SW_SHOW);
+}
+
+LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
+  CenterWindow();
+  SetDraggable(true);
+  HINSTANCE instance = win::CurrentModule();
+  bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_STASHLY),
+                                                 IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                                                 ::GetSystemMetrics(SM_CYICON), 0)));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_STASHLY),
+                                                   IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                   ::GetSystemMetrics(SM_CYSMICON), 0)));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  LoadSkin(L"config\\main.xml");
+  ::RegisterHotKey(hwnd(), HOTKEY_SHOW, MOD_ALT | MOD_SHIFT, 0);
+  CreateListView();
+  SetWindowAlpha(hwnd(), kWindowAlpha);
+  DWORD autohide = 0;
+  if (ReadSettingDword(kAutoHideValue, autohide))
+    autoHide_ = static_cast<int>(autohide);
+  else
+    WriteSettingDword(kAutoHideValue, static_cast<DWORD>(autoHide_));
+  ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE,
+                      ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+  StartUpdateCheck(hwnd());
+  PostMessage(WM_REPORT_USAGE, 0, 0);
+  LRESULT result = 0;
+  CXEasyDialog::HandleMessage(WM_INITDIALOG, wParam, lParam, result);
+  return result;
+}
+
+void CMainDlg::OnKillFocus(HWND focus) {
+  if (HidesOnKillFocus(IsOwnControl(focus), subDialogOpen_ != 0, autoHide_ != 0))
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void CMainDlg::OnActivate(UINT state, HWND activated) {
+  if (HidesOnActivate(IsOwnControl(activated), state, subDialogOpen_ != 0, autoHide_ != 0))
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void CMainDlg::OnCopyData(const COPYDATASTRUCT* data) {
+  if (data && data->dwData == COPYDATA_FAVORITES_CHANGED && list_.hwnd()) list_.LoadFavorites();
+}
+
+void CMainDlg::AddFolder() {
+  subDialogOpen_ = 1;
+  wchar_t path[MAX_PATH] = {};
+  BROWSEINFOW browse{};
+  browse.pszDisplayName = path;
+  browse.lpszTitle = L"选择路径";
+  browse.ulFlags = BIF_RETURNONLYFSDIRS;
+  win::UniquePidl chosen(::SHBrowseForFolderW(&browse));
+  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path)) {
+    list_.InsertItem(list_.GetItemCount(), path);
+    list_.SaveFavorites();
+  }
+  subDialogOpen_ = 0;
+}
+
+void CMainDlg::DeleteSelected() {
+  std::vector<int> selected;
+  for (int i = list_.GetNextSelected(-1); i != -1; i = list_.GetNextSelected(i)) {
+    selected.push_back(i);
+  }
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) list_.DeleteItem(*it);
+  list_.SaveFavorites();
+  list_.LoadFavorites();
+}
+
+void CMainDlg::OpenSettings() {
+  subDialogOpen_ = 1;
+  {
+    CSetDlg dialog;
+    if (dialog.RunModal(hwnd()) == IDOK) {
+      DWORD autohide = 0;
+      if (ReadSettingDword(kAutoHideValue, autohide)) autoHide_ = static_cast<int>(autohide);
+    }
+  }
+  subDialogOpen_ = 0;
+}
+
+void CMainDlg::Close() {
+  DWORD exitWhenClose = 0;
+  if (ReadSettingDword(kExitWhenCloseValue, exitWhenClose)) {
+    if (exitWhenClose)
+      Exit(2);
+    else
+      RequestHide();
+    return;
+  }
+  subDialogOpen_ = 1;
+  INT_PTR answer = 0;
+  int choice = 0;
+  {
+    CCloseConfirmDlg dialog;
+    answer = dialog.RunModal(::GetActiveWindow());
+    choice = dialog.result();
+  }
+  subDialogOpen_ = 0;
+  if (answer != IDOK) return;
+  if (choice == CCloseConfirmDlg::kResultExit)
+    Exit(2);
+  else if (choice == CCloseConfirmDlg::kResultHide)
+    RequestHide();
+}
+
+void CMainDlg::Exit(int code) {
+  DestroyWindow();
+  ::PostQuitMessage(code);
+}
+
+bool CMainDlg::OnCommand(UINT id) {
+  switch (id) {
+    case IDOK:
+      Exit(1);
+      return true;
+    case IDCANCEL:
+      Close();
+      return true;
+    case ID_ADD_FOLDER:
+      AddFolder();
+      return true;
+    case ID_DELETE_SELECTED:
+      DeleteSelected();
+      return true;
+    case ID_SETTINGS:
+      OpenSettings();
+      return true;
+  }
+  return false;
+}
+
+bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      result = OnInitDialog(wParam, lParam);
+      return true;
+    case WM_DESTROY:
+      ::UnregisterHotKey(hwnd(), HOTKEY_SHOW);
+      result = 0;
+      return true;
+    case WM_HOTKEY:
+      if (wParam == HOTKEY_SHOW) ::ShowWindow(hwnd(), SW_SHOW);
+      result = 0;
+      return true;
+    case WM_KILLFOCUS:
+      OnKillFocus(reinterpret_cast<HWND>(wParam));
+      result = 0;
+      return true;
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+      result = 0;
+      return true;
+    case WM_SHOWWINDOW:
+      if (wParam) ::SetForegroundWindow(hwnd());
+      result = 0;
+      return true;
+    case WM_COPYDATA:
+      OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+      result = 0;
+      return true;
+    case WM_REPORT_USAGE:
+      ReportUsage(CoreletLoader(), UsageReportBase());
+      result = 0;
+      return true;
+    case WM_COMMAND:
+      if (OnCommand(LOWORD(wParam))) {
+        result = 0;
+        return true;
+      }
+      break;
+  }
+  return CXEasyDialog::HandleMessage(message, wParam, lParam, result);
+}
+
+}  // namespace stashly

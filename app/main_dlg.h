@@ -1,0 +1,59 @@
+#pragma once
+// The main window: the skinned dialog with the favourites list, shown on demand and put away
+// again (hot key, auto-hide), with its commands add, delete, settings, close and exit.
+#include <windows.h>
+
+#include "app/list_ctrl_ex.h"
+#include "skin/easy_dialog.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+
+inline constexpr UINT WM_REPORT_USAGE = WM_USER + 1;
+inline constexpr int HOTKEY_SHOW = 1;
+inline constexpr int kListViewId = 1000;
+inline constexpr BYTE kWindowAlpha = 240;
+
+enum : UINT {
+  ID_ADD_FOLDER = 5000,
+  ID_DELETE_SELECTED = 5001,
+  ID_SETTINGS = 5002,
+};
+
+// Sets a constant opacity on a top-level window (255: opaque again) through the run-time
+// looked-up SetLayeredWindowAttributes. 0 when the system lacks it.
+int SetWindowAlpha(HWND hwnd, BYTE alpha);
+
+class CMainDlg : public CXEasyDialog {
+ public:
+  CListCtrlEx& list() { return list_; }
+  int autoHide() const { return autoHide_; }
+  int subDialogOpen() const { return subDialogOpen_; }
+
+ protected:
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
+  void CreateListView();
+  void OnKillFocus(HWND focus);
+  void OnActivate(UINT state, HWND activated);
+  void OnCopyData(const COPYDATASTRUCT* data);
+  bool OnCommand(UINT id);
+  void AddFolder();
+  void DeleteSelected();
+  void OpenSettings();
+  void Close();
+  void Exit(int code);
+  // The hide request: posted, so it arrives after the handler that made it has finished.
+  void RequestHide() { PostMessage(WM_KILLFOCUS, 0, 0); }
+  bool IsOwnControl(HWND window) const { return window && ::GetParent(window) == hwnd(); }
+
+  CListCtrlEx list_;
+  int autoHide_ = 1;
+  int subDialogOpen_ = 0;
+  win::UniqueIcon bigIcon_;
+  win::UniqueIcon smallIcon_;
+};
+
+}  // namespace stashly
