@@ -1,0 +1,330 @@
+// The whole right-click against the real main program: this program plays Explorer with the
+// registered Clickwell.dll while the built Stashly.exe runs, and checks the favourites file, the
+// running window's list (read across processes), starts through "installpath" and the settings
+// dialog's switch registering and unregistering the real extension through regsvr32.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/e2e/e2e_support.h"
+#include "app/favorites_file.h"
+#include "app/settings_store.h"
+#include "context_menu/clickwell_ids.h"
+#include "context_menu/tests/test_support.h"
+#include "core/utf8.h"
+#include "win/com_ptr.h"
+#include "win/shell_paths.h"
+#include "win/text.h"
+#include "win/unique_any.h"
+
+namespace clickwell::test {
+namespace {
+
+using namespace stashly::e2e;
+using win::ComPtr;
+
+constexpr wchar_t kClassKey[] = L"CLSID\\{EDE9C14E-B540-40BD-9592-1770FCDF08F4}";
+constexpr DWORD kRegistrationTimeoutMs = 20000;
+// The menu offsets Explorer invokes: the handler's two entries.
+constexpr UINT kOpenOffset = 0;
+constexpr UINT kAddOffset = 1;
+
+// The built program in its own build folder, where its skins and image provider lie beside it.
+std::wstring BuiltProgram() {
+  std::wstring relative = ProgramFolder() + L"\\" STASHLY_PROGRAM_FOLDER L"\\Stashly.exe";
+  wchar_t full[MAX_PATH] = {};
+  ::GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
+  return full;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
+  std::string bytes(1 << 16, '\0');
+  DWORD read = 0;
+  ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  bytes.resize(read);
+  return bytes;
+}
+
+std::vector<std::wstring> FileRecords(const std::wstring& path) {
+  stashly::RecordList records;
+  stashly::ReadFavoritesFile(path, records);
+  return records.ToVector();
+}
+
+int RunningPrograms() {
+  int count = 0;
+  win::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  if (!snapshot || !::Process32FirstW(snapshot.get(), &entry)) return count;
+  do {
+    if (::lstrcmpiW(entry.szExeFile, L"Stashly.exe") == 0) ++count;
+  } while (::Process32NextW(snapshot.get(), &entry));
+  return count;
+}
+
+// The visible main window, however the program was started.
+HWND WaitForVisibleMainWindow() {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        for (HWND w : WindowsTitled(stashly::kMainWindowTitle))
+          if (::GetDlgItem(w, kListId) && ::IsWindowVisible(w)) found = w;
+        return found != nullptr;
+      },
+      kStartTimeoutMs);
+  return found;
+}
+
+// A folder under the temporary folder, removed with what the test put in it.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + name;
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~TempFolder() {
+    for (const auto& child : children_)
+      if (!::DeleteFileW(child.c_str())) ::RemoveDirectoryW(child.c_str());
+    ::RemoveDirectoryW(path_.c_str());
+  }
+  std::wstring Folder(const std::wstring& name) {
+    std::wstring path = path_ + L"\\" + name;
+    ::CreateDirectoryW(path.c_str(), nullptr);
+    children_.push_back(path);
+    return path;
+  }
+  std::wstring File(const std::wstring& name) {
+    std::wstring path = path_ + L"\\" + name;
+    win::UniqueFile file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    children_.push_back(path);
+    return path;
+  }
+
+ private:
+  std::wstring path_;
+  std::vector<std::wstring> children_;
+};
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    registered_ = RunRegsvr32(L"/s " + Quoted(ClickwellPath())) == 0;
+  }
+  static void TearDownTestSuite() {
+    RunRegsvr32(L"/s /u " + Quoted(ClickwellPath()));
+    ::CoUninitialize();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(registered_);
+    favorites_ = stashly::FavoritesFilePath();
+    ASSERT_FALSE(favorites_.empty());
+    Clean();
+  }
+  void TearDown() override { Clean(); }
+
+  void Clean() {
+    KillStrays();
+    ::SHDeleteValueW(HKEY_CURRENT_USER, stashly::kExtensionSettingsKey, stashly::kInstallPathValue);
+    ::SHDeleteValueW(HKEY_CURRENT_USER, stashly::kSettingsKey, stashly::kExitWhenCloseValue);
+    ::SHDeleteValueW(HKEY_CURRENT_USER, stashly::kSettingsKey, stashly::kRightMenuValue);
+    // The window stays up while this program works on it.
+    stashly::WriteSettingDword(stashly::kAutoHideValue, 0);
+    ::DeleteFileW(favorites_.c_str());
+  }
+
+  // A handler as Explorer makes one for a right-click: created, initialised, menu queried.
+  static ComPtr<IContextMenu> RightClick(PCIDLIST_ABSOLUTE folder, IDataObject* selection,
+                                         HRESULT initialized) {
+    ComPtr<IShellExtInit> init;
+    EXPECT_EQ(::CoCreateInstance(kClickwellClassId, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IShellExtInit, init.put_void()),
+              S_OK);
+    if (!init) return {};
+    EXPECT_EQ(init->Initialize(folder, selection, nullptr), initialized);
+    ComPtr<IContextMenu> menu = init.Query<IContextMenu>();
+    if (!menu) return menu;
+    HMENU popup = ::CreatePopupMenu();
+    EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 0x7FFF, CMF_NORMAL), 2);
+    ::DestroyMenu(popup);
+    return menu;
+  }
+
+  static ComPtr<IContextMenu> RightClickOn(const std::wstring& item) {
+    ComPtr<DropDataObject> selection;
+    selection.Attach(new DropDataObject(DropFiles({item})));
+    selection->AddRef();
+    return RightClick(nullptr, selection.get(), S_OK);
+  }
+
+  static HRESULT Invoke(IContextMenu* menu, UINT offset, const char* directory = nullptr) {
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = MAKEINTRESOURCEA(offset);
+    info.lpDirectory = directory;
+    info.nShow = SW_SHOWNORMAL;
+    return menu->InvokeCommand(&info);
+  }
+
+  static inline bool registered_ = false;
+  std::wstring favorites_;
+};
+
+TEST_F(EndToEnd, AddReachesTheFileAndTheRunningWindowBeforeInvokeReturns) {
+  // The expected encoding follows the code page this run is meant to have.
+  if (const char* expected = std::getenv("STASHLY_EXPECT_ACP")) {
+    ASSERT_EQ(std::to_string(::GetACP()), expected);
+  }
+  TempFolder root(L"Clickwell end to end");
+  const std::wstring file = root.File(L"report.txt");
+  const std::wstring cjkFolder = root.Folder(L"资料 收藏");
+  const std::wstring namedBackground = root.Folder(L"背景 文件夹");
+  const std::wstring wideBackground = root.Folder(L"宽 目录");
+
+  std::vector<std::wstring> rows = {LR"(C:\windows)", LR"(C:\Tom & Jerry\notes.txt)"};
+  ASSERT_TRUE(stashly::WriteFavoritesFile(favorites_, rows));
+  Program program(BuiltProgram());
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ASSERT_EQ(ListRows(main), rows);
+
+  // Each check follows InvokeCommand at once: the notice is sent, and answered, before it returns.
+  ComPtr<IContextMenu> menu = RightClickOn(file);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(Invoke(menu.get(), kAddOffset), S_OK);
+  rows.push_back(file);
+  EXPECT_EQ(ListRows(main), rows);
+  EXPECT_FALSE(stashly::StartsWithUtf8Bom(FileBytes(favorites_)));
+
+  menu = RightClickOn(cjkFolder);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(Invoke(menu.get(), kAddOffset), S_OK);
+  rows.push_back(cjkFolder);
+  EXPECT_EQ(ListRows(main), rows);
+
+  // A background click: the folder Explorer names in the item list wins over the ANSI directory.
+  win::UniquePidl pidl(::ILCreateFromPathW(namedBackground.c_str()));
+  ASSERT_TRUE(pidl);
+  menu = RightClick(pidl.get(), nullptr, S_FALSE);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(Invoke(menu.get(), kAddOffset, "C:\\ansi"), S_OK);
+  rows.push_back(namedBackground);
+  EXPECT_EQ(ListRows(main), rows);
+
+  // Without an item list the wide directory of the invoke information names the folder.
+  menu = RightClick(nullptr, nullptr, S_FALSE);
+  ASSERT_TRUE(menu);
+  const std::string ansi = win::ToNarrow(wideBackground, CP_ACP);
+  CMINVOKECOMMANDINFOEX info{};
+  info.cbSize = sizeof info;
+  info.fMask = CMIC_MASK_UNICODE;
+  info.lpVerb = MAKEINTRESOURCEA(kAddOffset);
+  info.lpVerbW = MAKEINTRESOURCEW(kAddOffset);
+  info.lpDirectory = ansi.c_str();
+  info.lpDirectoryW = wideBackground.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  EXPECT_EQ(menu->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), S_OK);
+  rows.push_back(wideBackground);
+  EXPECT_EQ(ListRows(main), rows);
+
+  EXPECT_EQ(FileRecords(favorites_), rows);
+  const std::string bytes = FileBytes(favorites_);
+  if (::GetACP() == 936) {
+    // Every name fits the ANSI code page: the file stays ANSI.
+    EXPECT_FALSE(stashly::StartsWithUtf8Bom(bytes));
+    EXPECT_NE(bytes.find(win::ToNarrow(cjkFolder, 936)), std::string::npos);
+    EXPECT_NE(bytes.find(win::ToNarrow(wideBackground, 936)), std::string::npos);
+  } else {
+    // The first CJK name turned the file into UTF-8 rather than lose it.
+    EXPECT_TRUE(stashly::StartsWithUtf8Bom(bytes));
+    EXPECT_NE(bytes.find(stashly::ToUtf8(cjkFolder)), std::string::npos);
+    EXPECT_NE(bytes.find(stashly::ToUtf8(wideBackground)), std::string::npos);
+  }
+}
+
+TEST_F(EndToEnd, OpenStartsTheInstalledProgramAndASecondOpenShowsIt) {
+  WriteString(HKEY_CURRENT_USER, stashly::kExtensionSettingsKey, stashly::kInstallPathValue,
+              BuiltProgram());
+  ComPtr<IContextMenu> menu = RightClickOn(BuiltProgram());
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(Invoke(menu.get(), kOpenOffset), S_OK);
+  HWND main = WaitForVisibleMainWindow();
+  ASSERT_TRUE(main);
+
+  ::ShowWindow(main, SW_HIDE);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
+  EXPECT_EQ(Invoke(menu.get(), kOpenOffset), S_OK);
+  EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, kStartTimeoutMs));
+  // The second start handed over to the first and ended.
+  EXPECT_TRUE(WaitFor([] { return RunningPrograms() == 1; }, kStartTimeoutMs)) << RunningPrograms();
+  EXPECT_EQ(WindowsTitled(stashly::kMainWindowTitle).size(), 1u);
+}
+
+TEST_F(EndToEnd, OpenWithoutAnInstallPathStartsNothing) {
+  ComPtr<IContextMenu> menu = RightClick(nullptr, nullptr, S_FALSE);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(Invoke(menu.get(), kOpenOffset), S_OK);
+  // Proving that nothing starts takes a wait; a start would show within it.
+  ::Sleep(2000);
+  EXPECT_TRUE(WindowsTitled(stashly::kMainWindowTitle).empty());
+  EXPECT_EQ(RunningPrograms(), 0);
+}
+
+TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
+  const std::wstring folder = ProgramFolder() + L"\\end_to_end_layout";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = LayOutProgram(BuiltProgram(), folder);
+  const std::wstring extension = folder + L"\\Clickwell.dll";
+  ASSERT_TRUE(::CopyFileW(ClickwellPath().c_str(), extension.c_str(), FALSE));
+  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+
+  Program program(copy);
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  auto toggleExtension = [&] {
+    ::PostMessageW(main, WM_COMMAND, 5002, 0);
+    HWND dialog = WaitForDialog(L"设置");
+    ASSERT_TRUE(dialog);
+    Click(dialog, 6002);
+    Click(dialog, 5001);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+  };
+
+  // Opening the dialog creates "rightmenu" as 1, so the first click turns the extension off.
+  DWORD start = ::GetTickCount();
+  toggleExtension();
+  EXPECT_TRUE(
+      WaitFor([] { return !KeyExists(HKEY_CLASSES_ROOT, kClassKey); }, kRegistrationTimeoutMs));
+  std::cout << "unregistered after " << ::GetTickCount() - start << " ms\n";
+
+  start = ::GetTickCount();
+  toggleExtension();
+  EXPECT_TRUE(
+      WaitFor([] { return KeyExists(HKEY_CLASSES_ROOT, kClassKey); }, kRegistrationTimeoutMs));
+  std::cout << "registered after " << ::GetTickCount() - start << " ms\n";
+  // The copy beside the program was registered, not the one this test started with.
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadString(HKEY_CLASSES_ROOT, std::wstring(kClassKey) + L"\\InprocServer32", nullptr) ==
+           extension;
+  }));
+}
+
+}  // namespace
+}  // namespace clickwell::test
