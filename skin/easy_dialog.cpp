@@ -50,6 +50,14 @@ std::wstring ProgramDirectory() {
   return path;
 }
 
+// A block draws inside its rectangle, except that a run wider than it breaks onto a second
+// line below; the test is generous about the height for that reason.
+bool TextVisible(HDC dc, const CXStyledText& text) {
+  RECT area = text.rect();
+  area.bottom += area.bottom - area.top;
+  return ::RectVisible(dc, &area) != FALSE;
+}
+
 }  // namespace
 
 void CXTitleBar::CreateIcon(const std::wstring& path) {
@@ -227,11 +235,13 @@ void CXEasyDialog::OnRadioChecked(int group, int id) {
 void CXEasyDialog::PaintSurface(HDC dc, const RECT& r) const {
   if (bkImage_) bkImage_->Draw(dc, r.left, r.top, r.right, r.bottom, 0, 0, 100, 0);
   if (bkLayer_) bkLayer_->DrawMode3(dc, r.left, r.top, r.right - 1, r.bottom - 1, 100);
+  // A control taking the surface under it asks for a small part only; what lies outside that
+  // part is not drawn at all (each string makes its fonts anew on every draw).
   for (const CXPictureItem* picture : images_)
-    if (picture) picture->Draw(dc);
+    if (picture && ::RectVisible(dc, &picture->rect())) picture->Draw(dc);
   for (CXStyledText* text : strings_)
-    if (text) text->Draw(dc, 0);
-  if (titleBar_.title) titleBar_.title->Draw(dc, 0);
+    if (text && TextVisible(dc, *text)) text->Draw(dc, 0);
+  if (titleBar_.title && TextVisible(dc, *titleBar_.title)) titleBar_.title->Draw(dc, 0);
 }
 
 void CXEasyDialog::Paint() {
