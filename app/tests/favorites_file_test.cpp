@@ -10,6 +10,7 @@
 
 #include "core/utf8.h"
 #include "win/shell_paths.h"
+#include "win/tests/file_bytes.h"
 #include "win/text.h"
 #include "win/unique_any.h"
 
@@ -17,27 +18,8 @@ namespace stashly {
 namespace {
 
 using Records = std::vector<std::wstring>;
-
-std::string ReadBytes(const std::wstring& path) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return "<missing>";
-  std::string bytes(1 << 20, '\0');
-  DWORD read = 0;
-  ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  bytes.resize(read);
-  return bytes;
-}
-
-void WriteBytes(const std::wstring& path, std::string_view bytes) {
-  win::CreateFolderTree(win::ParentFolder(path));
-  win::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_TRUE(file);
-  DWORD written = 0;
-  ASSERT_TRUE(
-      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-}
+using win::testing::FileBytes;
+using win::testing::WriteFileBytes;
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   std::vector<std::wstring> names;
@@ -93,21 +75,21 @@ TEST_F(FavoritesFile, LivesUnderApplicationData) {
 TEST_F(FavoritesFile, MissingFolderReadsEmptyAndTheFirstSaveCreatesIt) {
   EXPECT_EQ(Read(ReadResult::kMissing), Records{});
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\first"}));
-  EXPECT_EQ(ReadBytes(path_), "C:\\first\r\n");
+  EXPECT_EQ(FileBytes(path_), "C:\\first\r\n");
   EXPECT_EQ(Read(), Records{L"C:\\first"});
 }
 
 TEST_F(FavoritesFile, SavesAnEmptyListAsAnEmptyFile) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
   ASSERT_TRUE(WriteFavoritesFile(path_, {}));
-  EXPECT_EQ(ReadBytes(path_), "");
+  EXPECT_EQ(FileBytes(path_), "");
   EXPECT_EQ(Read(), Records{});
 }
 
 TEST_F(FavoritesFile, ReadsBothLineEndsAndTheSystemCodePage) {
   std::string local = Is936() ? "D:\\\xCE\xC4\xBC\xFE" : "D:\\caf\xE9";
   std::wstring localWide = Is936() ? L"D:\\文件" : L"D:\\café";
-  WriteBytes(path_, "C:\\a\r\n\r\n" + local + "\nC:\\last");
+  WriteFileBytes(path_, "C:\\a\r\n\r\n" + local + "\nC:\\last");
   EXPECT_EQ(Read(), (Records{L"C:\\a", localWide, L"C:\\last"}));
 }
 
@@ -115,23 +97,23 @@ TEST_F(FavoritesFile, KeepsEveryPathTheCodePageCannotHold) {
   const Records records = {L"C:\\a&b", L"D:\\文件\\资料", L"E:\\한국어", L"F:\\café",
                            L"G:\\" + std::wstring(400, L'x')};
   ASSERT_TRUE(WriteFavoritesFile(path_, records));
-  EXPECT_TRUE(StartsWithUtf8Bom(ReadBytes(path_)));
+  EXPECT_TRUE(StartsWithUtf8Bom(FileBytes(path_)));
   EXPECT_EQ(Read(), records);
 }
 
 TEST_F(FavoritesFile, StaysInTheCodePageWhileEveryPathFits) {
   const Records records = Is936() ? Records{L"D:\\文件", L"C:\\x"} : Records{L"F:\\café", L"C:\\x"};
   ASSERT_TRUE(WriteFavoritesFile(path_, records));
-  EXPECT_EQ(ReadBytes(path_), win::ToNarrow(records[0], CP_ACP) + "\r\nC:\\x\r\n");
+  EXPECT_EQ(FileBytes(path_), win::ToNarrow(records[0], CP_ACP) + "\r\nC:\\x\r\n");
 }
 
 TEST_F(FavoritesFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFiles) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep1", L"C:\\keep2"}));
-  const std::string before = ReadBytes(path_);
+  const std::string before = FileBytes(path_);
 
   ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(WriteFavoritesFile(path_, {L"C:\\other"}));
-  EXPECT_EQ(ReadBytes(path_), before);
+  EXPECT_EQ(FileBytes(path_), before);
   EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
   ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -143,7 +125,7 @@ TEST_F(FavoritesFile, FailedSaveLeavesTheOldFileWholeAndNoTemporaryFiles) {
     EXPECT_FALSE(WriteFavoritesFile(path_, {L"C:\\other"}));
     EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
   }
-  EXPECT_EQ(ReadBytes(path_), before);
+  EXPECT_EQ(FileBytes(path_), before);
 
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\new"}));
   EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
@@ -173,13 +155,13 @@ TEST_F(FavoritesFile, WorksInAFolderNamedOutsideTheCodePage) {
 TEST_F(FavoritesFile, AppendCreatesFolderAndFileAndAddsLfLines) {
   ASSERT_TRUE(AppendFavorite(path_, L"C:\\one"));
   ASSERT_TRUE(AppendFavorite(path_, L"C:\\two"));
-  EXPECT_EQ(ReadBytes(path_), "C:\\one\nC:\\two\n");
+  EXPECT_EQ(FileBytes(path_), "C:\\one\nC:\\two\n");
   EXPECT_EQ(Read(), (Records{L"C:\\one", L"C:\\two"}));
   EXPECT_FALSE(AppendFavorite(path_, L""));
 }
 
 TEST_F(FavoritesFile, AppendNeverRunsIntoAnUnendedLastLine) {
-  WriteBytes(path_, "C:\\old");
+  WriteFileBytes(path_, "C:\\old");
   ASSERT_TRUE(AppendFavorite(path_, L"C:\\new"));
   EXPECT_EQ(Read(), (Records{L"C:\\old", L"C:\\new"}));
 }
@@ -187,7 +169,7 @@ TEST_F(FavoritesFile, AppendNeverRunsIntoAnUnendedLastLine) {
 TEST_F(FavoritesFile, AppendOfAPathOutsideTheCodePageConvertsTheFile) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a", L"C:\\b"}));
   ASSERT_TRUE(AppendFavorite(path_, L"E:\\한국어"));
-  EXPECT_TRUE(StartsWithUtf8Bom(ReadBytes(path_)));
+  EXPECT_TRUE(StartsWithUtf8Bom(FileBytes(path_)));
   EXPECT_EQ(Read(), (Records{L"C:\\a", L"C:\\b", L"E:\\한국어"}));
   // From now on the appender writes UTF-8 too.
   ASSERT_TRUE(AppendFavorite(path_, L"F:\\文件"));

@@ -24,10 +24,13 @@
 #include "win/com_ptr.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
+#include "win/tests/file_bytes.h"
 #include "win/unique_any.h"
 
 namespace clickwell::test {
 namespace {
+
+using win::testing::FileBytes;
 
 using namespace stashly::e2e;
 using win::ComPtr;
@@ -44,17 +47,6 @@ std::wstring BuiltProgram() {
   wchar_t full[MAX_PATH] = {};
   ::GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
   return full;
-}
-
-std::string FileBytes(const std::wstring& path) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return "<missing>";
-  std::string bytes(1 << 16, '\0');
-  DWORD read = 0;
-  ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  bytes.resize(read);
-  return bytes;
 }
 
 std::vector<std::wstring> FileRecords(const std::wstring& path) {
@@ -121,19 +113,10 @@ class TempFolder {
   std::vector<std::wstring> children_;
 };
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public RegisteredClickwellTest {
  protected:
-  static void SetUpTestSuite() {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    registered_ = RunRegsvr32(L"/s " + Quoted(ClickwellPath())) == 0;
-  }
-  static void TearDownTestSuite() {
-    RunRegsvr32(L"/s /u " + Quoted(ClickwellPath()));
-    ::CoUninitialize();
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(registered_);
+    ASSERT_TRUE(registered());
     favorites_ = stashly::FavoritesFilePath();
     ASSERT_FALSE(favorites_.empty());
     Clean();
@@ -183,7 +166,6 @@ class EndToEnd : public ::testing::Test {
     return menu->InvokeCommand(&info);
   }
 
-  static inline bool registered_ = false;
   std::wstring favorites_;
 };
 

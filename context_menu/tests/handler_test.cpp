@@ -19,6 +19,7 @@
 #include "app/settings_store.h"
 #include "context_menu/clickwell_ids.h"
 #include "win/com_ptr.h"
+#include "win/tests/file_bytes.h"
 #include "context_menu/tests/launch_probe.h"
 #include "context_menu/tests/test_support.h"
 #include "core/utf8.h"
@@ -30,6 +31,8 @@ namespace clickwell::test {
 namespace {
 
 using win::ComPtr;
+using win::testing::FileBytes;
+using win::testing::WriteFileBytes;
 
 constexpr wchar_t kOpenText[] = L"打开 Velto文件收藏夹";
 constexpr wchar_t kAddText[] = L"添加到 Velto文件收藏夹";
@@ -43,27 +46,6 @@ ComPtr<T> Make(Args&&... args) {
   ComPtr<T> owner;
   owner.Attach(object);
   return owner;
-}
-
-std::string FileBytes(const std::wstring& path) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return "<missing>";
-  std::string bytes(1 << 16, '\0');
-  DWORD read = 0;
-  ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  bytes.resize(read);
-  return bytes;
-}
-
-void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
-  win::CreateFolderTree(win::ParentFolder(path));
-  win::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_TRUE(file);
-  DWORD written = 0;
-  ASSERT_TRUE(
-      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
 void RemoveTree(const std::wstring& folder) {
@@ -143,19 +125,10 @@ class MainWindowStandIn {
   std::vector<Notice> notices_;
 };
 
-class Handler : public ::testing::Test {
+class Handler : public RegisteredClickwellTest {
  protected:
-  static void SetUpTestSuite() {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    registered_ = RunRegsvr32(L"/s " + Quoted(ClickwellPath())) == 0;
-  }
-  static void TearDownTestSuite() {
-    RunRegsvr32(L"/s /u " + Quoted(ClickwellPath()));
-    ::CoUninitialize();
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(registered_);
+    ASSERT_TRUE(registered());
     favorites_ = stashly::FavoritesFilePath();
     ASSERT_FALSE(favorites_.empty());
     Clean();
@@ -196,7 +169,6 @@ class Handler : public ::testing::Test {
     return records.ToVector();
   }
 
-  static inline bool registered_ = false;
   std::wstring favorites_;
   ComPtr<IShellExtInit> init_;
   ComPtr<IContextMenu> menu_;

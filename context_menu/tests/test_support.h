@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +58,24 @@ class DropDataObject final : public win::ComObject<IDataObject> {
  private:
   ~DropDataObject() override = default;
   std::vector<char> drop_;
+};
+
+// A suite run with the real Clickwell.dll registered through regsvr32, in a single-threaded
+// apartment, as Explorer has it; unregistered again afterwards.
+class RegisteredClickwellTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    registered_ = RunRegsvr32(L"/s " + Quoted(ClickwellPath())) == 0;
+  }
+  static void TearDownTestSuite() {
+    RunRegsvr32(L"/s /u " + Quoted(ClickwellPath()));
+    ::CoUninitialize();
+  }
+  static bool registered() { return registered_; }
+
+ private:
+  static inline bool registered_ = false;
 };
 
 }  // namespace clickwell::test
