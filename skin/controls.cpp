@@ -138,7 +138,8 @@ bool CXButtonImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
 
 void CXButtonImpl::Paint() {
   win::PaintScope paint(hwnd());
-  if (paint.dc()) PaintTo(paint.dc());
+  // A WM_PAINT for the internal-paint flag alone has nothing to update.
+  if (paint.dc() && !::IsRectEmpty(&paint.paintRect())) PaintTo(paint.dc());
 }
 
 void CXButtonImpl::PaintTo(HDC target) {

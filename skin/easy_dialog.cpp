@@ -246,7 +246,7 @@ void CXEasyDialog::PaintSurface(HDC dc, const RECT& r) const {
 
 void CXEasyDialog::Paint() {
   win::PaintScope paint(hwnd());
-  if (!paint.dc()) return;
+  if (!paint.dc() || ::IsRectEmpty(&paint.paintRect())) return;
   RECT client{};
   ::GetClientRect(hwnd(), &client);
   win::DoubleBuffer buffer(paint.dc(), client);

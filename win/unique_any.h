@@ -102,6 +102,13 @@ struct IconTraits {
   static void Close(Type value) { ::DestroyIcon(value); }
 };
 
+// A window the owner made on its own thread and that no window object manages.
+struct WindowTraits {
+  using Type = HWND;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::DestroyWindow(value); }
+};
+
 using UniqueHandle = UniqueAny<HandleTraits>;
 using UniqueFile = UniqueAny<FileHandleTraits>;
 using UniqueHkey = UniqueAny<HkeyTraits>;
@@ -117,5 +124,6 @@ using UniquePen = UniqueAny<GdiObjectTraits<HPEN>>;
 using UniqueRgn = UniqueAny<GdiObjectTraits<HRGN>>;
 using UniqueDc = UniqueAny<DcTraits>;
 using UniqueIcon = UniqueAny<IconTraits>;
+using UniqueWindow = UniqueAny<WindowTraits>;
 
 }  // namespace win

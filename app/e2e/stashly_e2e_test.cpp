@@ -160,6 +160,17 @@ TEST_F(E2e, SecondStartShowsTheHiddenWindowAndEndsWithZero) {
   EXPECT_EQ(WindowsTitled(kMainWindowTitle).size(), 1u);
 }
 
+TEST_F(E2e, SecondStartRestoresAMinimisedWindow) {
+  Program first;
+  HWND main = first.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::ShowWindow(main, SW_MINIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return ::IsIconic(main) != FALSE; }));
+  Program second;
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_TRUE(WaitFor([&] { return !::IsIconic(main) && ::IsWindowVisible(main); }));
+}
+
 TEST_F(E2e, CopyDataReloadsOnlyForTheFavouritesNotice) {
   SetFile({L"C:\\one"});
   Program program;
@@ -299,6 +310,34 @@ TEST_F(E2e, KillFocusHidesWithAutoHideUnlessFocusGoesToItsOwnControl) {
   EXPECT_TRUE(::IsWindowVisible(main));
   ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
   EXPECT_FALSE(::IsWindowVisible(main));
+}
+
+// A real change of the active window, not sent messages: another program's window comes to the
+// front.
+TEST_F(E2e, AnotherWindowTakingTheForegroundHidesOnlyWithAutoHide) {
+  for (DWORD autoHide : {0u, 1u}) {
+    SCOPED_TRACE(autoHide);
+    WriteSettingDword(kAutoHideValue, autoHide);
+    Program program;
+    HWND main = program.WaitForWindow();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }));
+    win::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE,
+                                              0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(other);
+    ::SetForegroundWindow(other.get());
+    ASSERT_TRUE(WaitFor([&] {
+      MSG msg;
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+      return ::GetForegroundWindow() == other.get();
+    }));
+    if (autoHide) {
+      EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
+    } else {
+      ::SendMessageW(main, WM_NULL, 0, 0);
+      EXPECT_TRUE(::IsWindowVisible(main));
+    }
+  }
 }
 
 TEST_F(E2e, DoubleClickOnAMissingPathDoesNothing) {
