@@ -95,6 +95,12 @@ int main() {
     barePeak = std::max(barePeak, bare.peak);
 
     Run program = Start(win::CombinePath(here, L"Stashly.exe"), stashly::kMainWindowTitle);
+    if (!bare.window || !program.window) {
+      // No figures from a run whose windows never came up (no display, a missing program).
+      std::fprintf(stderr, "a window did not appear; no measurement\n");
+      Stop(program);
+      return 1;
+    }
     stashlyStart.push_back(program.startMs);
     stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), rows);
     double t0 = Now();
