@@ -812,7 +812,7 @@ class ScreenshotE2e : public E2e {
 TEST_F(ScreenshotE2e, MainWindowDrawsRowsWithGridLinesAndTheSelectedRowInBlue) {
   SetFile(
       {LR"(C:\windows)", LR"(C:\Tom & Jerry\notes.txt)", LR"(C:\文档\报告.docx)",
-       LR"(C:\a very long path\that goes on and on\past the right edge of the column\file.txt)"});
+       LR"(C:\a very long path\that goes on and on and on\well past the right edge of the column\file.txt)"});
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
