@@ -322,8 +322,9 @@ TEST_F(E2e, AnotherWindowTakingTheForegroundHidesOnlyWithAutoHide) {
     HWND main = program.WaitForWindow();
     ASSERT_TRUE(main);
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == main; }));
-    win::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE,
-                                              0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    win::UniqueWindow other(::CreateWindowExW(0, L"STATIC", L"another program",
+                                              WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                              nullptr, nullptr, nullptr));
     ASSERT_TRUE(other);
     ::SetForegroundWindow(other.get());
     ASSERT_TRUE(WaitFor([&] {
