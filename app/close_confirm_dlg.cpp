@@ -1,15 +1,16 @@
 #include "app/close_confirm_dlg.h"
 
-#include "app/settings_store.h"
+#include "app/command_ids.h"
+#include "store/settings_store.h"
 
 namespace stashly {
 
 void CCloseConfirmDlg::Confirm() {
-  auto* remember = GetControlAs<CXButtonImpl>(6000);
+  auto* remember = GetControlAs<CXButtonImpl>(ID_CLOSE_REMEMBER);
   bool rememberIt = remember && remember->GetCheck();
-  bool exit = GetRadioSelection(1) == 7001;
+  bool exit = GetRadioSelection(kCloseChoiceGroup) == ID_CLOSE_EXIT;
   if (rememberIt) WriteSettingDword(kExitWhenCloseValue, exit ? 1 : 0);
-  EndDialog(1);
+  EndDialog(IDOK);
   result_ = exit ? kResultExit : kResultHide;
 }
 
@@ -22,16 +23,16 @@ bool CCloseConfirmDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
       break;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case 5001:
+        case ID_CLOSE_CONFIRM:
           Confirm();
           result = 0;
           return true;
-        case 5000:
-          EndDialog(5000);
+        case ID_CLOSE_CANCEL:
+          EndDialog(ID_CLOSE_CANCEL);
           result = 0;
           return true;
-        case 2:
-          EndDialog(2);
+        case IDCANCEL:
+          EndDialog(IDCANCEL);
           result = 0;
           return true;
       }

@@ -9,9 +9,6 @@ namespace stashly {
 
 inline constexpr wchar_t kExtensionFileName[] = L"Clickwell.dll";
 
-// The full path of `fileName` in the program's folder.
-std::wstring FileBesideProgram(const wchar_t* fileName);
-
 // Always 1; what the tool does is not looked at.
 int RegisterExtension(bool registerIt, const wchar_t* fileName);
 

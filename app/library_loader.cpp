@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "win/shell_paths.h"
+#include "win/module.h"
 
 namespace stashly {
 
@@ -16,14 +16,13 @@ LibraryLoader::~LibraryLoader() {
 
 IXUnknown* LibraryLoader::CreateObject(const GUID& iid) {
   if (!library_) {
-    std::wstring path = win::CombinePath(win::ParentFolder(win::ModuleFilePath()), fileName_);
+    const std::wstring path = win::FileBesideProgram(fileName_);
     if (path.empty() || !::PathFileExistsW(path.c_str())) return nullptr;
     library_ = ::LoadLibraryW(path.c_str());
     if (!library_) return nullptr;
   }
   if (!factory_) {
-    factory_ = reinterpret_cast<CreateInstanceFn>(
-        reinterpret_cast<void*>(::GetProcAddress(library_, "CreateInstance")));
+    factory_ = win::GetExport<CreateInstanceFn>(library_, "CreateInstance");
     if (!factory_) return nullptr;
   }
   if (current_) {

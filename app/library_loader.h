@@ -3,7 +3,7 @@
 // stays loaded for the life of the process; the loader holds the object of the last request.
 #include <windows.h>
 
-#include "app/xunknown.h"
+#include "abi/xunknown.h"
 
 namespace stashly {
 

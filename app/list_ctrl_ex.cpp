@@ -7,30 +7,18 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/favorites_file.h"
 #include "app/window_rules.h"
 #include "win/gdi.h"
 
 namespace stashly {
 
-namespace {
-
-RowBox ToBox(const RECT& r) {
-  return {r.left, r.top, r.right, r.bottom};
-}
-RECT ToRect(const RowBox& b) {
-  return {b.left, b.top, b.right, b.bottom};
-}
-
-}  // namespace
-
-win::UniqueIcon ShellIconOf(const std::wstring& path) {
+win::UniqueIcon ShellIconOf(const wchar_t* path) {
   SHFILEINFOW info{};
   constexpr UINT kFlags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
-  if (::PathIsDirectoryW(path.c_str())) {
+  if (::PathIsDirectoryW(path)) {
     ::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), kFlags);
   } else {
-    ::SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), kFlags);
+    ::SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), kFlags);
   }
   return win::UniqueIcon(info.hIcon);
 }
@@ -74,16 +62,12 @@ std::wstring CListCtrlEx::GetItemText(int index, int column) const {
   }
 }
 
-int CListCtrlEx::InsertItem(int index, const std::wstring& text) {
+int CListCtrlEx::InsertItem(int index, const wchar_t* text) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = index;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
+  item.pszText = const_cast<wchar_t*>(text);
   return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-bool CListCtrlEx::DeleteItem(int index) {
-  return SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(index)) != FALSE;
 }
 
 int CListCtrlEx::GetNextSelected(int after) const {
@@ -91,33 +75,36 @@ int CListCtrlEx::GetNextSelected(int after) const {
       SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
-void CListCtrlEx::LoadFavorites() {
+void CListCtrlEx::ShowFavorites() {
   SendMessage(LVM_DELETEALLITEMS);
-  favoritesFilePath_ = FavoritesFilePath();
-  loadedLines_ = RecordList();
-  fileUnreadable_ = !favoritesFilePath_.empty() &&
-                    ReadFavoritesFile(favoritesFilePath_, loadedLines_) == ReadResult::kUnreadable;
   // One repaint for the whole list instead of one per item.
   SendMessage(WM_SETREDRAW, FALSE);
-  SendMessage(LVM_SETITEMCOUNT, loadedLines_.size());
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  for (size_t i = 0; i < loadedLines_.size(); ++i) {
-    item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<wchar_t*>(loadedLines_.c_str(i));
-    SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  }
+  SendMessage(LVM_SETITEMCOUNT, favorites_.size());
+  for (size_t i = 0; i < favorites_.size(); ++i)
+    InsertItem(static_cast<int>(i), favorites_.c_str(i));
   SendMessage(WM_SETREDRAW, TRUE);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+void CListCtrlEx::LoadFavorites() {
+  favorites_.Load();
+  ShowFavorites();
+}
+
 void CListCtrlEx::SaveFavorites() {
-  if (favoritesFilePath_.empty() || fileUnreadable_) return;
-  std::vector<std::wstring> records;
-  int count = GetItemCount();
-  records.reserve(static_cast<size_t>(count > 0 ? count : 0));
-  for (int i = 0; i < count; ++i) records.push_back(GetItemText(i));
-  WriteFavoritesFile(favoritesFilePath_, records);
+  favorites_.Save();
+}
+
+void CListCtrlEx::AddFavorite(const std::wstring& path) {
+  favorites_.Append(path);
+  InsertItem(GetItemCount(), path.c_str());
+  SaveFavorites();
+}
+
+void CListCtrlEx::DeleteFavorites(std::span<const size_t> indices) {
+  favorites_.Remove(indices);
+  SaveFavorites();
+  LoadFavorites();
 }
 
 void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
@@ -147,7 +134,10 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
   HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
   int columns = header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
   for (int i = 0; i < columns; ++i) {
-    std::wstring text = GetItemText(index, i);
+    // Column 0 is the record itself, from the model: any length, no copy.
+    const bool isRecord = i == 0 && index >= 0 && static_cast<size_t>(index) < favorites_.size();
+    const std::wstring other = isRecord ? std::wstring() : GetItemText(index, i);
+    const std::wstring_view text = isRecord ? favorites_[static_cast<size_t>(index)] : other;
     RECT bounds{};
     bounds.top = i;
     bounds.left = LVIR_BOUNDS;
@@ -156,17 +146,18 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
       bounds.left += 5;
     } else {
       win::UniqueIcon icon;
-      if (showIcons_) icon = ShellIconOf(text);
+      if (showIcons_ && isRecord) icon = ShellIconOf(favorites_.c_str(static_cast<size_t>(index)));
       int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
-      RowLayout layout = LayOutFirstColumn(ToBox(itemRect), ToBox(bounds), width,
-                                           (exStyle & LVS_EX_CHECKBOXES) != 0, bool(icon));
+      RowLayout layout =
+          LayOutFirstColumn(win::FromRect<RowBox>(itemRect), win::FromRect<RowBox>(bounds), width,
+                            (exStyle & LVS_EX_CHECKBOXES) != 0, bool(icon));
       if (icon)
         ::DrawIconEx(dc, layout.iconLeft, layout.iconTop, icon.get(), 16, 16, 0, nullptr,
                      DI_NORMAL);
-      bounds = ToRect(layout.text);
+      bounds = win::ToRect(layout.text);
     }
     // DT_NOPREFIX: a path is shown as it is, '&' included.
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &bounds,
                 DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
   ::SetTextColor(dc, oldText);
@@ -174,10 +165,10 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
 }
 
 void CListCtrlEx::OpenEntry(int index) {
-  if (index < 0) return;
-  std::wstring path = GetItemText(index);
-  if (path.empty() || !::PathFileExistsW(path.c_str())) return;
-  ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOW);
+  if (index < 0 || static_cast<size_t>(index) >= favorites_.size()) return;
+  const wchar_t* path = favorites_.c_str(static_cast<size_t>(index));
+  if (!path[0] || !::PathFileExistsW(path)) return;
+  ::ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOW);
   ::ShowWindow(::GetParent(hwnd()), SW_HIDE);
 }
 

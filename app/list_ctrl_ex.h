@@ -1,11 +1,13 @@
 #pragma once
 // The favourites list: a superclassed system list view with owner-drawn rows (shell icon and
-// path), which owns the favourites file on the program's side.
+// path), the view of the favourites model, which owns the file on the program's side.
 #include <windows.h>
 
+#include <span>
 #include <string>
+#include <string_view>
 
-#include "app/favorites_format.h"
+#include "store/favorites_model.h"
 #include "win/unique_any.h"
 #include "win/window.h"
 
@@ -20,19 +22,18 @@ class CListCtrlEx : public win::Window {
   void SetRowHeight(int height);
   int rowHeight() const { return rowHeight_; }
 
-  // Replaces every item with the records of the favourites file.
+  // Reads the favourites file again and shows its records, one item each, in file order.
   void LoadFavorites();
-  // Rewrites the favourites file from the items, in display order. Does nothing when the last
-  // load found the file unreadable: a partial list must not replace it.
+  // Rewrites the favourites file from the records shown. Does nothing when the last load found
+  // the file unreadable: a partial list must not replace it.
   void SaveFavorites();
-  const std::wstring& favoritesFilePath() const { return favoritesFilePath_; }
+  // Shows `path` as a new last item and saves (no reload).
+  void AddFavorite(const std::wstring& path);
+  // Deletes the items at `indices`, saves, then reads the file again.
+  void DeleteFavorites(std::span<const size_t> indices);
+  const FavoritesModel& favorites() const { return favorites_; }
 
   int GetItemCount() const;
-  // Text of an item's column; empty for an index with no item.
-  std::wstring GetItemText(int index, int column = 0) const;
-  // Inserts an item with `text` at `index`; its new index, or -1.
-  int InsertItem(int index, const std::wstring& text);
-  bool DeleteItem(int index);
   int GetNextSelected(int after) const;
 
  protected:
@@ -40,18 +41,21 @@ class CListCtrlEx : public win::Window {
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  // Replaces every item with the records of the model.
+  void ShowFavorites();
+  int InsertItem(int index, const wchar_t* text);
+  // Text of an item's column; empty for an index with no item.
+  std::wstring GetItemText(int index, int column) const;
   void DrawRow(const DRAWITEMSTRUCT& item);
   void OpenEntry(int index);
 
   int rowHeight_ = -1;
   bool showIcons_ = true;
-  bool fileUnreadable_ = false;
-  RecordList loadedLines_;
-  std::wstring favoritesFilePath_;
+  FavoritesModel favorites_;
 };
 
 // The shell's small icon for a path by its type alone: the generic folder icon for a folder,
 // the icon of the extension for anything else (also when the file does not exist).
-win::UniqueIcon ShellIconOf(const std::wstring& path);
+win::UniqueIcon ShellIconOf(const wchar_t* path);
 
 }  // namespace stashly

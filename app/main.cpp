@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/favorites_file.h"
 #include "app/main_dlg.h"
+#include "store/names.h"
 #include "win/message_loop.h"
 
 namespace {

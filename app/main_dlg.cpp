@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "app/close_confirm_dlg.h"
-#include "app/favorites_file.h"
 #include "app/library_loader.h"
 #include "app/resource.h"
 #include "app/set_dlg.h"
-#include "app/settings_store.h"
 #include "app/update_check.h"
 #include "app/window_rules.h"
+#include "store/names.h"
+#include "store/settings_store.h"
+#include "win/module.h"
 #include "win/unique_any.h"
 
 namespace stashly {
@@ -22,8 +23,8 @@ int SetWindowAlpha(HWND hwnd, BYTE alpha) {
   using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
   HMODULE user32 = ::GetModuleHandleW(L"USER32.DLL");
   if (!user32) return 0;
-  static SetLayeredFn setLayered = reinterpret_cast<SetLayeredFn>(
-      reinterpret_cast<void*>(::GetProcAddress(user32, "SetLayeredWindowAttributes")));
+  static SetLayeredFn setLayered =
+      win::GetExport<SetLayeredFn>(user32, "SetLayeredWindowAttributes");
   if (!setLayered) return 0;
   LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
   if (alpha == 255) {
@@ -115,21 +116,16 @@ void CMainDlg::AddFolder() {
   browse.lpszTitle = L"选择路径";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   win::UniquePidl chosen(::SHBrowseForFolderW(&browse));
-  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path)) {
-    list_.InsertItem(list_.GetItemCount(), path);
-    list_.SaveFavorites();
-  }
+  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path))
+    list_.AddFavorite(path);
   subDialogOpen_ = 0;
 }
 
 void CMainDlg::DeleteSelected() {
-  std::vector<int> selected;
-  for (int i = list_.GetNextSelected(-1); i != -1; i = list_.GetNextSelected(i)) {
-    selected.push_back(i);
-  }
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) list_.DeleteItem(*it);
-  list_.SaveFavorites();
-  list_.LoadFavorites();
+  std::vector<size_t> selected;
+  for (int i = list_.GetNextSelected(-1); i != -1; i = list_.GetNextSelected(i))
+    selected.push_back(static_cast<size_t>(i));
+  list_.DeleteFavorites(selected);
 }
 
 void CMainDlg::OpenSettings() {

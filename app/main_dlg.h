@@ -3,6 +3,7 @@
 // again (hot key, auto-hide), with its commands add, delete, settings, close and exit.
 #include <windows.h>
 
+#include "app/command_ids.h"
 #include "app/list_ctrl_ex.h"
 #include "skin/easy_dialog.h"
 #include "win/unique_any.h"
@@ -11,14 +12,7 @@ namespace stashly {
 
 inline constexpr UINT WM_REPORT_USAGE = WM_USER + 1;
 inline constexpr int HOTKEY_SHOW = 1;
-inline constexpr int kListViewId = 1000;
 inline constexpr BYTE kWindowAlpha = 240;
-
-enum : UINT {
-  ID_ADD_FOLDER = 5000,
-  ID_DELETE_SELECTED = 5001,
-  ID_SETTINGS = 5002,
-};
 
 // Sets a constant opacity on a top-level window (255: opaque again) through the run-time
 // looked-up SetLayeredWindowAttributes. 0 when the system lacks it.

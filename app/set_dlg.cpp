@@ -3,8 +3,9 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "app/command_ids.h"
 #include "app/extension_registration.h"
-#include "app/settings_store.h"
+#include "store/settings_store.h"
 #include "win/com_ptr.h"
 #include "win/shell_paths.h"
 
@@ -50,23 +51,22 @@ void CSetDlg::Open() {
   LoadSkin(L"config\\set.xml");
   DWORD autohide = 0;
   if (ReadSettingDword(kAutoHideValue, autohide)) {
-    SetCheck(6001, static_cast<int>(autohide));
+    SetCheck(ID_SET_AUTOHIDE, static_cast<int>(autohide));
     autohideShown_ = autohide;
   }
   std::wstring shortcut = StartupShortcutPath();
   startupShown_ = !shortcut.empty() && ::PathFileExistsW(shortcut.c_str()) ? 1 : 0;
   rightmenuShown_ = ReadSettingDwordWithDefault(kRightMenuValue);
-  SetCheck(6000, startupShown_);
-  SetCheck(6002, static_cast<int>(rightmenuShown_));
+  SetCheck(ID_SET_STARTUP, startupShown_);
+  SetCheck(ID_SET_RIGHTMENU, static_cast<int>(rightmenuShown_));
   ::SetForegroundWindow(hwnd());
 }
 
 void CSetDlg::Apply() {
-  int startup = GetCheck(6000);
-  int autohide = GetCheck(6001);
-  int rightmenu = GetCheck(6002);
-  wchar_t program[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+  int startup = GetCheck(ID_SET_STARTUP);
+  int autohide = GetCheck(ID_SET_AUTOHIDE);
+  int rightmenu = GetCheck(ID_SET_RIGHTMENU);
+  const std::wstring program = win::ModuleFilePath();
   // The raw stored values are compared: a "rightmenu" of 5 differs from a ticked box (1).
   if (startup != startupShown_) {
     std::wstring shortcut = StartupShortcutPath();
@@ -83,7 +83,7 @@ void CSetDlg::Apply() {
     WriteSettingDword(kRightMenuValue, rightmenu ? 1 : 0);
     RegisterExtension(rightmenu != 0, kExtensionFileName);
   }
-  EndDialog(1);
+  EndDialog(IDOK);
 }
 
 bool CSetDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -93,19 +93,19 @@ bool CSetDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
       break;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case 1:
+        case IDOK:  // Enter does not close the dialog
           result = 0;
           return true;
-        case 2:
-          EndDialog(2);
+        case IDCANCEL:
+          EndDialog(IDCANCEL);
           result = 0;
           return true;
-        case 5001:
+        case ID_SET_APPLY:
           Apply();
           result = 0;
           return true;
-        case 5000:
-          EndDialog(5000);
+        case ID_SET_CANCEL:
+          EndDialog(ID_SET_CANCEL);
           result = 0;
           return true;
       }

@@ -1,9 +1,9 @@
 #include "app/update_check.h"
 
 #include <process.h>
-#include <shlwapi.h>
 
-#include "app/xunknown.h"
+#include "abi/update_module.h"
+#include "win/module.h"
 #include "win/unique_any.h"
 
 #ifndef STASHLY_SERVER
@@ -22,16 +22,12 @@ const wchar_t* UsageReportBase() {
 namespace {
 
 unsigned __stdcall UpdateCheckThread(void*) {
-  wchar_t path[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  // Appending "..\Renova.dll" drops the program's own file name.
-  if (!::PathAppendW(path, L"..\\Renova.dll")) return 0;
-  HMODULE module = ::LoadLibraryW(path);
+  const std::wstring path = win::FileBesideProgram(L"Renova.dll");
+  if (path.empty()) return 0;
+  win::UniqueModule module(::LoadLibraryW(path.c_str()));
   if (!module) return 0;
-  if (auto check = reinterpret_cast<CheckForNewVersionFn>(
-          reinterpret_cast<void*>(::GetProcAddress(module, "CheckForNewVersion"))))
+  if (auto check = win::GetExport<CheckForNewVersionFn>(module.get(), "CheckForNewVersion"))
     check(UpdateIniAddress(), L"stashly", nullptr);
-  ::FreeLibrary(module);
   return 0;
 }
 

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "app/favorites_file.h"
-#include "app/settings_store.h"
 #include "context_menu/clickwell_resource.h"
+#include "store/favorites_file.h"
+#include "store/settings_store.h"
 #include "win/text.h"
 #include "win/unique_any.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "win/com_server.h"
-#include "context_menu/owners.h"
+#include "win/stg_medium.h"
 
 namespace clickwell {
 

@@ -11,9 +11,9 @@ BLENDFUNCTION BlendFor(int opacity) {
 }
 
 BOOL BlendFrom(HDC dc, HBITMAP source, const Plan& plan, int opacity) {
-  UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+  win::UniqueDc memory(::CreateCompatibleDC(dc));
   if (!memory) return FALSE;
-  ScopedSelect select(memory.get(), source);
+  win::ScopedSelectObject select(memory.get(), source);
   if (!select) return FALSE;
   const BLENDFUNCTION blend = BlendFor(opacity);
   BOOL all = TRUE;
@@ -54,7 +54,7 @@ ULONGLONG Image::GetSize() {
 
 BOOL Image::LoadFromMemory(const void* data, UINT size) {
   image_ = {};
-  ScopedComInit com;
+  win::ScopedComInit com;
   if (!com.Usable()) return FALSE;
   image_ = DecodeMemory(data, size, 0);
   return IsLoaded();
@@ -62,7 +62,7 @@ BOOL Image::LoadFromMemory(const void* data, UINT size) {
 
 BOOL Image::Load(const wchar_t* path, int frameIndex) {
   image_ = {};
-  ScopedComInit com;
+  win::ScopedComInit com;
   if (!com.Usable()) return FALSE;
   image_ = DecodeFile(path, frameIndex);
   return IsLoaded();

@@ -3,9 +3,9 @@
 // AlphaBlend.
 #include <windows.h>
 
+#include "abi/image_object.h"
 #include "pictora/draw_geometry.h"
 #include "pictora/wic_decode.h"
-#include "skin/image_object.h"
 
 namespace pictora {
 

@@ -7,8 +7,8 @@
 namespace pictora {
 namespace {
 
-ComPtr<IWICImagingFactory> MakeFactory() {
-  ComPtr<IWICImagingFactory> factory;
+win::ComPtr<IWICImagingFactory> MakeFactory() {
+  win::ComPtr<IWICImagingFactory> factory;
   if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put())))) {
     factory.reset();
@@ -22,13 +22,13 @@ DibSection DecodeFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, 
       static_cast<UINT>(frameIndex) >= frameCount) {
     return {};
   }
-  ComPtr<IWICBitmapFrameDecode> frame;
+  win::ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(static_cast<UINT>(frameIndex), frame.put()))) return {};
 
   UINT width = 0, height = 0;
   if (FAILED(frame->GetSize(&width, &height)) || !ImageSizeAcceptable(width, height)) return {};
 
-  ComPtr<IWICFormatConverter> converter;
+  win::ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(converter.put())) ||
       FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
                                    WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -69,9 +69,9 @@ DibSection MakeDibSection(int width, int height) {
 
 DibSection DecodeFile(const wchar_t* path, int frameIndex) {
   if (!path || !*path) return {};
-  ComPtr<IWICImagingFactory> factory = MakeFactory();
+  win::ComPtr<IWICImagingFactory> factory = MakeFactory();
   if (!factory) return {};
-  ComPtr<IWICBitmapDecoder> decoder;
+  win::ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, decoder.put()))) {
     return {};
@@ -81,10 +81,10 @@ DibSection DecodeFile(const wchar_t* path, int frameIndex) {
 
 DibSection DecodeMemory(const void* data, UINT size, int frameIndex) {
   if (!data || size == 0) return {};
-  ComPtr<IWICImagingFactory> factory = MakeFactory();
+  win::ComPtr<IWICImagingFactory> factory = MakeFactory();
   if (!factory) return {};
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapDecoder> decoder;
+  win::ComPtr<IWICStream> stream;
+  win::ComPtr<IWICBitmapDecoder> decoder;
   // The stream only reads the caller's bytes; the cast drops a const the interface lacks.
   if (FAILED(factory->CreateStream(stream.put())) ||
       FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||

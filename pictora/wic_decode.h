@@ -3,13 +3,15 @@
 // The caller has COM initialised on the thread for as long as these run.
 #include <windows.h>
 
-#include "pictora/owners.h"
+#include "win/com_ptr.h"
+#include "win/gdi.h"
+#include "win/unique_any.h"
 
 namespace pictora {
 
 // A top-down 32-bit DIB section of premultiplied BGRA pixels.
 struct DibSection {
-  UniqueBitmap bitmap;
+  win::UniqueBitmap bitmap;
   void* bits = nullptr;  // owned by `bitmap`
   int width = 0;
   int height = 0;

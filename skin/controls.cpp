@@ -2,7 +2,8 @@
 
 #include <shlwapi.h>
 
-#include "skin/image_object.h"
+#include "abi/image_object.h"
+#include "core/ascii.h"
 #include "skin/markup.h"
 #include "skin/skin_layout.h"
 #include "win/gdi.h"
@@ -11,9 +12,6 @@ namespace stashly {
 namespace {
 
 bool FileExists(const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; }
-
-SkinRect ToSkin(const RECT& rect) { return SkinRect{rect.left, rect.top, rect.right, rect.bottom}; }
-RECT ToRect(const SkinRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
 
 void Invalidate(HWND hwnd) { ::InvalidateRect(hwnd, nullptr, FALSE); }
 
@@ -177,7 +175,8 @@ void CXButtonImpl::PaintTo(HDC target) {
                        *source.overlayLeft, source.width, 0, imageHeight, 100);
   }
 
-  RECT caption = ToRect(CaptionRect(ToSkin(client), textOffsetX_, textOffsetY_));
+  RECT caption =
+      win::ToRect(CaptionRect(win::FromRect<SkinRect>(client), textOffsetX_, textOffsetY_));
   UINT format = CaptionFormat(textAlign_);
   if (captionBlock_) {
     captionBlock_->SetRect(caption.left, caption.top, caption.right, caption.bottom);
@@ -326,7 +325,7 @@ void CXPictureItem::Draw(HDC dc) const {
 }
 
 std::unique_ptr<CXSkinElement> CreateSkinElement(const std::wstring& kind) {
-  auto is = [&kind](const wchar_t* name) { return ::lstrcmpiW(kind.c_str(), name) == 0; };
+  auto is = [&kind](const wchar_t* name) { return EqualsAsciiNoCase(kind, name); };
   if (is(L"button")) return std::make_unique<CXPngButton>();
   if (is(L"radio")) return std::make_unique<CXRadioButton>();
   if (is(L"check")) return std::make_unique<CXCheckButton>();

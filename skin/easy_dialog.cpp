@@ -2,11 +2,12 @@
 
 #include <shlwapi.h>
 
-#include "skin/image_object.h"
+#include "abi/image_object.h"
 #include "skin/markup.h"
 #include "skin/skin_description.h"
 #include "skin/skin_layout.h"
 #include "win/gdi.h"
+#include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
 #include "win/unique_any.h"
@@ -37,17 +38,7 @@ std::string ReadSkinFile(const std::wstring& path) {
 SkinRect ClientOf(HWND hwnd) {
   RECT client{};
   ::GetClientRect(hwnd, &client);
-  return SkinRect{client.left, client.top, client.right, client.bottom};
-}
-
-RECT ToRect(const SkinRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
-
-std::wstring ProgramDirectory() {
-  std::wstring path = win::ModuleFilePath();
-  path.push_back(L'\0');
-  ::PathRemoveFileSpecW(path.data());
-  path.resize(wcslen(path.c_str()));
-  return path;
+  return win::FromRect<SkinRect>(client);
 }
 
 // A block draws inside its rectangle, except that a run wider than it breaks onto a second
@@ -112,7 +103,7 @@ win::DialogTemplate CXEasyDialog::Template() const {
 }
 
 void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
-  skinDir_ = ProgramDirectory();
+  skinDir_ = win::ProgramFolder();
   titleBar_.window = hwnd();
   std::wstring file = win::CombinePath(skinDir_, relativePath);
   if (file.empty()) return;
@@ -148,7 +139,7 @@ void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
       CXSkinElement* object = made.get();
       elements_.push_back(std::move(made));
       controls_[element.msg] = object;
-      const RECT rect = ToRect(element.Rect());
+      const RECT rect = win::ToRect(element.Rect());
       const std::wstring image = SkinPath(element.image);
 
       switch (kind) {

@@ -1,9 +1,9 @@
 #include "skin/image_provider.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
-#include "skin/image_object.h"
+#include "abi/image_object.h"
+#include "win/module.h"
 #include "win/unique_any.h"
 
 namespace stashly {
@@ -19,24 +19,14 @@ struct Provider {
 };
 constinit Provider provider{};
 
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-  // Through the generic function pointer type, which converts to any other without a warning.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 bool Bind() {
   if (provider.module) return true;
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  ::PathRemoveFileSpecW(path);
-  if (!::PathAppendW(path, L"Pictora.dll")) return false;
-
-  win::UniqueModule module(::LoadLibraryW(path));
+  const std::wstring path = win::FileBesideProgram(L"Pictora.dll");
+  if (path.empty()) return false;
+  win::UniqueModule module(::LoadLibraryW(path.c_str()));
   if (!module) return false;
-  const auto create = Export<CreateImageObjectFn>(module.get(), "CreateImageObject");
-  const auto remove = Export<DeleteImageObjectFn>(module.get(), "DeleteImageObject");
+  const auto create = win::GetExport<CreateImageObjectFn>(module.get(), "CreateImageObject");
+  const auto remove = win::GetExport<DeleteImageObjectFn>(module.get(), "DeleteImageObject");
   if (!create || !remove) return false;  // the owner frees the library
   provider = {module.release(), create, remove};
   return true;

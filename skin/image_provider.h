@@ -9,10 +9,11 @@
 // Threads: the skin engine makes, draws and releases image objects on the user-interface
 // thread only, and so does everything here; none of it is safe to call from two threads.
 //
-// This header needs no Windows headers; the object's operations are in skin/image_object.h.
+// The object's operations are in abi/image_object.h.
 #include <string>
 
 #include "skin/image_type.h"
+#include "win/unique_any.h"
 
 struct IImageObject;
 
@@ -27,36 +28,12 @@ IImageObject* CreateImageObjectFor(const std::wstring& path);
 void ReleaseImageObject(IImageObject* object);
 
 // Owns one image object and releases it through the provider.
-class ImageObjectPtr {
- public:
-  ImageObjectPtr() = default;
-  explicit ImageObjectPtr(IImageObject* object) : object_(object) {}
-  ImageObjectPtr(ImageObjectPtr&& other) noexcept : object_(other.release()) {}
-  ImageObjectPtr& operator=(ImageObjectPtr&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  ImageObjectPtr(const ImageObjectPtr&) = delete;
-  ImageObjectPtr& operator=(const ImageObjectPtr&) = delete;
-  ~ImageObjectPtr() { reset(); }
-
-  IImageObject* get() const { return object_; }
-  IImageObject* operator->() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-
-  IImageObject* release() {
-    IImageObject* object = object_;
-    object_ = nullptr;
-    return object;
-  }
-  void reset(IImageObject* object = nullptr) {
-    if (object_ && object_ != object) ReleaseImageObject(object_);
-    object_ = object;
-  }
-
- private:
-  IImageObject* object_ = nullptr;
+struct ImageObjectTraits {
+  using Type = IImageObject*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type object) { ReleaseImageObject(object); }
 };
+using ImageObjectPtr = win::UniqueAny<ImageObjectTraits>;
 
 // CreateImageObjectFor, owned.
 inline ImageObjectPtr LoadImageObject(const std::wstring& path) {

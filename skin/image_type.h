@@ -4,6 +4,8 @@
 // dot in a folder name is not an extension.
 #include <string_view>
 
+#include "core/ascii.h"
+
 namespace stashly {
 
 inline int ImageTypeForPath(std::wstring_view path) {
@@ -12,18 +14,9 @@ inline int ImageTypeForPath(std::wstring_view path) {
   const size_t dot = name.rfind(L'.');
   if (dot == std::wstring_view::npos) return 0;
   std::wstring_view extension = name.substr(dot);
-  auto is = [extension](std::wstring_view wanted) {
-    if (extension.size() != wanted.size()) return false;
-    for (size_t i = 0; i < wanted.size(); ++i) {
-      wchar_t c = extension[i];
-      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-      if (c != wanted[i]) return false;
-    }
-    return true;
-  };
-  if (is(L".png")) return 1;
-  if (is(L".jpg")) return 2;
-  if (is(L".bmp")) return 3;
+  if (EqualsAsciiNoCase(extension, L".png")) return 1;
+  if (EqualsAsciiNoCase(extension, L".jpg")) return 2;
+  if (EqualsAsciiNoCase(extension, L".bmp")) return 3;
   return 0;
 }
 

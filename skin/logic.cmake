@@ -11,7 +11,7 @@ if(NOT WIN32)
       ${CMAKE_CURRENT_LIST_DIR}/tests/markup_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/skin_description_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/tests/skin_layout_test.cpp
-    LIBS skin_logic app_test_support)
+    LIBS skin_logic test_support_iconv)
 
   stashly_add_fuzzer(skin_description_fuzz
     SOURCES
@@ -19,7 +19,7 @@ if(NOT WIN32)
       ${CMAKE_CURRENT_LIST_DIR}/skin_description.cpp
       ${CMAKE_CURRENT_LIST_DIR}/skin_layout.cpp
       ${PROJECT_SOURCE_DIR}/core/utf8.cpp
-      ${PROJECT_SOURCE_DIR}/app/tests/iconv_codec.cpp
+      ${PROJECT_SOURCE_DIR}/testing/iconv_codec.cpp
     CORPUS ${CMAKE_CURRENT_LIST_DIR}/fuzz/corpus/skin_description)
   if(TARGET skin_description_fuzz)
     target_link_libraries(skin_description_fuzz PRIVATE stashly_tinyxml2)

@@ -1,5 +1,6 @@
 #include "skin/markup.h"
 
+#include "core/ascii.h"
 #include "skin/leading_int.h"
 
 namespace stashly {
@@ -16,16 +17,6 @@ std::vector<std::wstring_view> SplitNonEmpty(std::wstring_view text, wchar_t sep
     start = end + 1;
   }
   return parts;
-}
-
-bool EqualsAsciiNoCase(std::wstring_view text, std::wstring_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    wchar_t c = text[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != lower[i]) return false;
-  }
-  return true;
 }
 
 int32_t ValueOrZero(std::wstring_view text) {

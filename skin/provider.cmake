@@ -4,7 +4,7 @@ target_link_libraries(skin_image_provider PUBLIC stashly_options shlwapi)
 
 if(BUILD_TESTING)
   stashly_add_test(skin_image_provider_tests SOURCES tests/image_provider_test.cpp
-                   LIBS skin_image_provider pictora_test_support)
+                   LIBS skin_image_provider test_support_images)
   # The binding looks for Pictora.dll beside the program; the test moves it away and back and
   # swaps in the look-alike with one export missing.
   add_custom_command(TARGET skin_image_provider_tests POST_BUILD

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/utf8.h"
 #include "skin/leading_int.h"
 
@@ -12,17 +13,6 @@ namespace {
 
 bool IsXmlSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // The value of the pseudo-attribute `encoding` in the text of an XML declaration.

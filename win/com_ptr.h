@@ -2,6 +2,7 @@
 // An owner for a COM interface pointer: AddRef on copy, Release when it lets go.
 #include <windows.h>
 #include <unknwn.h>
+#include <objbase.h>
 
 #include <cstddef>
 #include <utility>
@@ -74,6 +75,22 @@ class ComPtr {
 
  private:
   T* ptr_ = nullptr;
+};
+
+// Initialises COM on this thread for the scope when nobody has; a thread already in either
+// apartment is used as it is.
+class ScopedComInit {
+ public:
+  ScopedComInit() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ScopedComInit() {
+    if (SUCCEEDED(result_)) ::CoUninitialize();
+  }
+  ScopedComInit(const ScopedComInit&) = delete;
+  ScopedComInit& operator=(const ScopedComInit&) = delete;
+  bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT result_;
 };
 
 }  // namespace win

@@ -1,5 +1,6 @@
 #include "win/com_server.h"
 
+#include "core/ascii.h"
 #include "win/registrar.h"
 #include "win/shell_paths.h"
 
@@ -32,16 +33,6 @@ class ClassFactory final : public ComObject<IClassFactory> {
  private:
   const ComClassEntry& entry_;
 };
-
-bool IsUserSwitch(const wchar_t* text) {
-  constexpr wchar_t kUser[] = L"user";
-  for (size_t i = 0;; ++i) {
-    wchar_t c = text[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != kUser[i]) return false;
-    if (c == L'\0') return true;
-  }
-}
 
 }  // namespace
 
@@ -142,7 +133,7 @@ HRESULT DllModule::UnregisterServer(bool perUserClasses) {
 }
 
 HRESULT DllModule::Install(BOOL install, const wchar_t* commandLine) {
-  const bool perUser = commandLine && IsUserSwitch(commandLine);
+  const bool perUser = commandLine && stashly::EqualsAsciiNoCase(commandLine, L"user");
   if (!install) return UnregisterServer(perUser);
   HRESULT hr = RegisterServer(perUser);
   if (FAILED(hr)) UnregisterServer(perUser);

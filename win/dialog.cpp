@@ -17,16 +17,9 @@ bool AnswersDirectly(UINT message) {
     case WM_VKEYTOITEM:
     case WM_COMPAREITEM:
     case WM_QUERYDRAGICON:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
       return true;
     default:
-      return false;
+      return IsCtlColorMessage(message);
   }
 }
 

@@ -6,6 +6,19 @@
 
 namespace win {
 
+// A RECT from any rectangle type of the logic libraries (left, top, right, bottom) and back.
+template <typename Box>
+RECT ToRect(const Box& box) {
+  return RECT{static_cast<LONG>(box.left), static_cast<LONG>(box.top), static_cast<LONG>(box.right),
+              static_cast<LONG>(box.bottom)};
+}
+template <typename Box>
+Box FromRect(const RECT& rect) {
+  using Coordinate = decltype(Box{}.left);
+  return Box{static_cast<Coordinate>(rect.left), static_cast<Coordinate>(rect.top),
+             static_cast<Coordinate>(rect.right), static_cast<Coordinate>(rect.bottom)};
+}
+
 // Selects a pen, brush, font or bitmap and restores the previous one. Not for regions, whose
 // selection returns no previous object.
 class ScopedSelectObject {

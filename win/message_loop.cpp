@@ -98,23 +98,23 @@ void AppModule::Init(HINSTANCE instance) {
 }
 
 void AppModule::Term() {
-  CriticalSection::Lock lock(section_);
+  std::lock_guard lock(mutex_);
   loops_.clear();
 }
 
 bool AppModule::AddMessageLoop(MessageLoop* loop) {
   if (!loop) return false;
-  CriticalSection::Lock lock(section_);
+  std::lock_guard lock(mutex_);
   return loops_.emplace(::GetCurrentThreadId(), loop).second;
 }
 
 bool AppModule::RemoveMessageLoop() {
-  CriticalSection::Lock lock(section_);
+  std::lock_guard lock(mutex_);
   return loops_.erase(::GetCurrentThreadId()) != 0;
 }
 
 MessageLoop* AppModule::GetMessageLoop(DWORD threadId) const {
-  CriticalSection::Lock lock(section_);
+  std::lock_guard lock(mutex_);
   auto found = loops_.find(threadId);
   return found == loops_.end() ? nullptr : found->second;
 }

@@ -3,9 +3,8 @@
 #include <windows.h>
 
 #include <map>
+#include <mutex>
 #include <vector>
-
-#include "win/critical_section.h"
 
 namespace win {
 
@@ -82,7 +81,7 @@ class AppModule {
 
  private:
   HINSTANCE instance_ = nullptr;
-  mutable CriticalSection section_;
+  mutable std::mutex mutex_;
   std::map<DWORD, MessageLoop*> loops_;
 };
 

@@ -1,5 +1,6 @@
 #include "win/registry_script.h"
 
+#include "core/ascii.h"
 #include "core/utf8.h"
 
 namespace win {
@@ -15,19 +16,10 @@ bool IsSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\f' || c == L'\v';
 }
 
-wchar_t AsciiLower(wchar_t c) {
-  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
+using stashly::EqualsAsciiNoCase;
 
 bool IsBare(const Token& token, std::wstring_view word) {
-  return !token.quoted && EqualsIgnoringCase(token.text, word);
+  return !token.quoted && EqualsAsciiNoCase(token.text, word);
 }
 
 bool RootFromName(std::wstring_view name, RegistryRoot& root) {
@@ -43,7 +35,7 @@ bool RootFromName(std::wstring_view name, RegistryRoot& root) {
       {L"HKCC", L"HKEY_CURRENT_CONFIG", RegistryRoot::kCurrentConfig},
   };
   for (const auto& entry : kRoots) {
-    if (EqualsIgnoringCase(name, entry.shortName) || EqualsIgnoringCase(name, entry.longName)) {
+    if (EqualsAsciiNoCase(name, entry.shortName) || EqualsAsciiNoCase(name, entry.longName)) {
       root = entry.root;
       return true;
     }
@@ -166,7 +158,7 @@ class Parser {
       }
       const std::wstring* value = nullptr;
       for (const auto& [key, replacement] : replacements_) {
-        if (EqualsIgnoringCase(key, name)) {
+        if (EqualsAsciiNoCase(key, name)) {
           value = &replacement;
           break;
         }

@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace win {
@@ -28,6 +29,8 @@ class UniqueAny {
 
   Type get() const { return value_; }
   explicit operator bool() const { return value_ != Traits::Invalid(); }
+  // An owner of an object pointer reaches the object's members.
+  Type operator->() const requires std::is_pointer_v<Type> { return value_; }
 
   Type release() {
     Type value = value_;

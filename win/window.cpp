@@ -1,10 +1,9 @@
 #include "win/window.h"
 
 #include <map>
+#include <mutex>
 #include <string>
 #include <typeinfo>
-
-#include "win/critical_section.h"
 
 namespace win {
 namespace {
@@ -48,7 +47,7 @@ class ClassRegistry {
 
   bool Register(const std::wstring& name, const WindowClass& spec, WNDPROC proc,
                 ClassEntry& entry) {
-    CriticalSection::Lock lock(section_);
+    std::lock_guard lock(mutex_);
     if (auto found = byName_.find(name); found != byName_.end()) {
       entry = found->second;
       return true;
@@ -82,14 +81,14 @@ class ClassRegistry {
   }
 
   WNDPROC Original(ATOM atom) {
-    CriticalSection::Lock lock(section_);
+    std::lock_guard lock(mutex_);
     for (const auto& [name, entry] : byName_)
       if (entry.atom == atom) return entry.original;
     return nullptr;
   }
 
   bool UnregisterAll() {
-    CriticalSection::Lock lock(section_);
+    std::lock_guard lock(mutex_);
     bool all = true;
     for (auto it = byName_.begin(); it != byName_.end();) {
       if (::UnregisterClassW(MAKEINTATOM(it->second.atom), CurrentModule())) {
@@ -103,7 +102,7 @@ class ClassRegistry {
   }
 
  private:
-  CriticalSection section_;
+  std::mutex mutex_;
   std::map<std::wstring, ClassEntry> byName_;
 };
 
@@ -124,88 +123,90 @@ std::wstring GeneratedClassName(const std::type_info& type) {
   return name;
 }
 
+// Where a child notification names the child that sent it.
+enum class Sender {
+  kLParam,
+  kNotifyHeader,
+  kParentNotify,
+  kDrawItem,
+  kMeasureItem,
+  kCompareItem,
+  kDeleteItem
+};
+
+// The child notifications, the one list of them: reflected back to the child that sent them.
+struct ChildNotification {
+  UINT message;
+  Sender sender;
+};
+constexpr ChildNotification kChildNotifications[] = {
+    {WM_COMMAND, Sender::kLParam},
+    {WM_NOTIFY, Sender::kNotifyHeader},
+    {WM_PARENTNOTIFY, Sender::kParentNotify},
+    {WM_DRAWITEM, Sender::kDrawItem},
+    {WM_MEASUREITEM, Sender::kMeasureItem},
+    {WM_COMPAREITEM, Sender::kCompareItem},
+    {WM_DELETEITEM, Sender::kDeleteItem},
+    {WM_VKEYTOITEM, Sender::kLParam},
+    {WM_CHARTOITEM, Sender::kLParam},
+    {WM_HSCROLL, Sender::kLParam},
+    {WM_VSCROLL, Sender::kLParam},
+};
+
+const ChildNotification* FindChildNotification(UINT message) {
+  static constexpr ChildNotification kCtlColor = {WM_CTLCOLORMSGBOX, Sender::kLParam};
+  if (IsCtlColorMessage(message)) return &kCtlColor;
+  for (const ChildNotification& entry : kChildNotifications)
+    if (entry.message == message) return &entry;
+  return nullptr;
+}
+
 // The child that a notification came from, or null when the message is no child notification.
 HWND NotifyingChild(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
+  const ChildNotification* notification = FindChildNotification(message);
+  if (!notification) return nullptr;
+  switch (notification->sender) {
+    case Sender::kLParam:
       return reinterpret_cast<HWND>(lParam);
-    case WM_NOTIFY:
+    case Sender::kNotifyHeader:
       return lParam ? reinterpret_cast<const NMHDR*>(lParam)->hwndFrom : nullptr;
-    case WM_PARENTNOTIFY:
+    case Sender::kParentNotify:
       if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY)
         return reinterpret_cast<HWND>(lParam);
       return nullptr;
-    case WM_DRAWITEM: {
+    case Sender::kDrawItem: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       return item && item->CtlType != ODT_MENU ? item->hwndItem : nullptr;
     }
-    case WM_MEASUREITEM: {
+    case Sender::kMeasureItem: {
       const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
       return item && item->CtlType != ODT_MENU && item->CtlID
                  ? ::GetDlgItem(parent, static_cast<int>(item->CtlID))
                  : nullptr;
     }
-    case WM_COMPAREITEM: {
+    case Sender::kCompareItem: {
       const auto* item = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam);
       return item ? item->hwndItem : nullptr;
     }
-    case WM_DELETEITEM: {
+    case Sender::kDeleteItem: {
       const auto* item = reinterpret_cast<const DELETEITEMSTRUCT*>(lParam);
       return item ? item->hwndItem : nullptr;
     }
-    default:
-      return nullptr;
   }
-}
-
-bool IsReflectable(UINT message) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_PARENTNOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_COMPAREITEM:
-    case WM_DELETEITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      return true;
-    default:
-      return false;
-  }
+  return nullptr;
 }
 
 }  // namespace
 
 bool IsReflectedMessage(UINT message) {
-  return message >= kReflectBase && IsReflectable(message - kReflectBase);
+  return message >= kReflectBase && FindChildNotification(message - kReflectBase) != nullptr;
 }
 
 bool ReflectNotification(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   HWND child = NotifyingChild(parent, message, wParam, lParam);
   if (!child || child == parent || !::IsChild(parent, child)) return false;
   if (!WindowBase::FromHandle(child)) return false;
-  result = ::SendMessageW(child, kReflectBase + message, wParam, lParam);
+  result = ::SendMessageW(child, Reflected(message), wParam, lParam);
   return true;
 }
 

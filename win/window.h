@@ -9,24 +9,19 @@ namespace win {
 // Child notifications sent back to the child that sent them come as the original value plus
 // kReflectBase.
 inline constexpr UINT kReflectBase = 0x2000;
-inline constexpr UINT OCM_COMMAND = kReflectBase + WM_COMMAND;
-inline constexpr UINT OCM_NOTIFY = kReflectBase + WM_NOTIFY;
-inline constexpr UINT OCM_PARENTNOTIFY = kReflectBase + WM_PARENTNOTIFY;
-inline constexpr UINT OCM_DRAWITEM = kReflectBase + WM_DRAWITEM;
-inline constexpr UINT OCM_MEASUREITEM = kReflectBase + WM_MEASUREITEM;
-inline constexpr UINT OCM_COMPAREITEM = kReflectBase + WM_COMPAREITEM;
-inline constexpr UINT OCM_DELETEITEM = kReflectBase + WM_DELETEITEM;
-inline constexpr UINT OCM_VKEYTOITEM = kReflectBase + WM_VKEYTOITEM;
-inline constexpr UINT OCM_CHARTOITEM = kReflectBase + WM_CHARTOITEM;
-inline constexpr UINT OCM_HSCROLL = kReflectBase + WM_HSCROLL;
-inline constexpr UINT OCM_VSCROLL = kReflectBase + WM_VSCROLL;
-inline constexpr UINT OCM_CTLCOLORMSGBOX = kReflectBase + WM_CTLCOLORMSGBOX;
-inline constexpr UINT OCM_CTLCOLOREDIT = kReflectBase + WM_CTLCOLOREDIT;
-inline constexpr UINT OCM_CTLCOLORLISTBOX = kReflectBase + WM_CTLCOLORLISTBOX;
-inline constexpr UINT OCM_CTLCOLORBTN = kReflectBase + WM_CTLCOLORBTN;
-inline constexpr UINT OCM_CTLCOLORDLG = kReflectBase + WM_CTLCOLORDLG;
-inline constexpr UINT OCM_CTLCOLORSCROLLBAR = kReflectBase + WM_CTLCOLORSCROLLBAR;
-inline constexpr UINT OCM_CTLCOLORSTATIC = kReflectBase + WM_CTLCOLORSTATIC;
+constexpr UINT Reflected(UINT message) {
+  return kReflectBase + message;
+}
+inline constexpr UINT OCM_COMMAND = Reflected(WM_COMMAND);
+inline constexpr UINT OCM_NOTIFY = Reflected(WM_NOTIFY);
+inline constexpr UINT OCM_DRAWITEM = Reflected(WM_DRAWITEM);
+inline constexpr UINT OCM_MEASUREITEM = Reflected(WM_MEASUREITEM);
+inline constexpr UINT OCM_CTLCOLOREDIT = Reflected(WM_CTLCOLOREDIT);
+
+// WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC: a control asks its parent for its colours.
+constexpr bool IsCtlColorMessage(UINT message) {
+  return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
 
 // The child-control traits: the style a control gets when its creator passes none.
 inline constexpr DWORD kControlStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/xunknown.h"
+#include "abi/xunknown.h"
 
 namespace {
 

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/favorites_file.h"
-#include "app/settings_store.h"
+#include "store/favorites_file.h"
+#include "store/settings_store.h"
+#include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
 
@@ -79,7 +80,7 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main() {
-  std::wstring here = win::ParentFolder(win::ModuleFilePath());
+  std::wstring here = win::ProgramFolder();
   std::vector<std::wstring> rows;
   for (int i = 0; i < 10000; ++i)
     rows.push_back(L"C:\\data\\folder\\file" + std::to_wstring(i) + L".txt");
@@ -88,7 +89,7 @@ int main() {
   std::vector<double> stashlyStart, bareStart, stashlyLoad, plainLoad;
   SIZE_T stashlyPeak = 0, barePeak = 0;
   for (int round = 0; round < 5; ++round) {
-    stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), {});
+    stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
     Run bare = Start(win::CombinePath(here, L"bare_dialog.exe"), L"bare dialog");
     Stop(bare);
     bareStart.push_back(bare.startMs);
@@ -129,7 +130,7 @@ int main() {
     plainLoad.push_back(Now() - t0);
     ::DestroyWindow(list);
   }
-  stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), {});
+  stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
   double s = Median(stashlyStart), b = Median(bareStart);
   double l = Median(stashlyLoad), p = Median(plainLoad);
   std::printf("start-up   Stashly %.1f ms, bare dialog %.1f ms, ratio %.2f\n", s, b, s / b);

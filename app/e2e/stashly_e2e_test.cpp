@@ -16,11 +16,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/e2e/e2e_support.h"
-#include "app/favorites_file.h"
-#include "app/settings_store.h"
+#include "app/command_ids.h"
+#include "store/favorites_file.h"
+#include "store/settings_store.h"
+#include "testing/e2e_support.h"
 #include "win/com_ptr.h"
 #include "win/gdi.h"
+#include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
 
@@ -33,7 +35,7 @@ constexpr COLORREF kSelectedBlue = RGB(51, 153, 255);
 constexpr COLORREF kGridLine = RGB(236, 233, 216);
 
 void SelectRow(HWND main, int index) {
-  HWND list = ::GetDlgItem(main, kListId);
+  HWND list = ::GetDlgItem(main, kListViewId);
   RemoteBuffer remote(list, sizeof(LVITEMW));
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED;
@@ -106,7 +108,7 @@ class E2e : public ::testing::Test {
     DeleteSetting(kRightMenuValue);
     // Most tests keep the window up while the driver works; the auto-hide tests turn it on.
     WriteSettingDword(kAutoHideValue, 0);
-    ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), {}));
+    ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), RecordList()));
   }
   void TearDown() override { KillStrays(); }
 
@@ -187,18 +189,23 @@ TEST_F(E2e, CopyDataReloadsOnlyForTheFavouritesNotice) {
   EXPECT_EQ(ListRows(main), (std::vector<std::wstring>{L"C:\\one", L"C:\\two"}));
 }
 
-TEST_F(E2e, DeletingRowsOneAndThreeOfFiveKeepsTheOthersInOrder) {
-  std::vector<std::wstring> rows = {L"C:\\r0", L"C:\\r1", L"C:\\r2", L"C:\\r3", L"C:\\r4"};
+TEST_F(E2e, DeletingRowsOneAndThreeOfFiveKeepsTheOthersInOrderAndWhole) {
+  // A record far longer than a list-view item's text survives the delete and save whole.
+  const std::wstring longPath = L"C:\\" + std::wstring(40000, L'r');
+  std::vector<std::wstring> rows = {L"C:\\r0", L"C:\\r1", longPath, L"C:\\r3", L"C:\\r4"};
   SetFile(rows);
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
   SelectRow(main, 1);
   SelectRow(main, 3);
-  ::SendMessageW(main, WM_COMMAND, 5001, 0);
-  std::vector<std::wstring> kept = {L"C:\\r0", L"C:\\r2", L"C:\\r4"};
-  EXPECT_EQ(ListRows(main), kept);
+  ::SendMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
+  std::vector<std::wstring> kept = {L"C:\\r0", longPath, L"C:\\r4"};
   EXPECT_EQ(FileRows(), kept);
+  std::vector<std::wstring> shown = ListRows(main);
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0], kept[0]);
+  EXPECT_EQ(shown[2], kept[2]);
 }
 
 TEST_F(E2e, DeletingWithNothingSelectedKeepsEveryRow) {
@@ -207,7 +214,7 @@ TEST_F(E2e, DeletingWithNothingSelectedKeepsEveryRow) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  ::SendMessageW(main, WM_COMMAND, 5001, 0);
+  ::SendMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
   EXPECT_EQ(ListRows(main), rows);
   EXPECT_EQ(FileRows(), rows);
 }
@@ -227,7 +234,7 @@ TEST_F(E2e, AFileLockedAtLoadIsNotOverwrittenByTheNextSave) {
     EXPECT_TRUE(ListRows(main).empty());
   }
   // A delete saves and reloads: the save must not replace the file with the empty list.
-  ::SendMessageW(main, WM_COMMAND, 5001, 0);
+  ::SendMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
   EXPECT_EQ(FileRows(), rows);
   EXPECT_EQ(ListRows(main), rows);
 }
@@ -291,7 +298,7 @@ TEST_F(E2e, WindowIsAToolWindowWithAlpha240) {
   // The list fills the client area less its margins: 1 left, 50 top, 2 right, 51 bottom.
   RECT client{}, list{};
   ::GetClientRect(main, &client);
-  ::GetWindowRect(::GetDlgItem(main, kListId), &list);
+  ::GetWindowRect(::GetDlgItem(main, kListViewId), &list);
   ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&list), 2);
   EXPECT_EQ(list.left, 1);
   EXPECT_EQ(list.top, 50);
@@ -304,7 +311,7 @@ TEST_F(E2e, KillFocusHidesWithAutoHideUnlessFocusGoesToItsOwnControl) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  ::SendMessageW(main, WM_KILLFOCUS, reinterpret_cast<WPARAM>(::GetDlgItem(main, kListId)), 0);
+  ::SendMessageW(main, WM_KILLFOCUS, reinterpret_cast<WPARAM>(::GetDlgItem(main, kListViewId)), 0);
   EXPECT_TRUE(::IsWindowVisible(main));
   ::SendMessageW(main, WM_ACTIVATE, WA_CLICKACTIVE, 0);
   EXPECT_TRUE(::IsWindowVisible(main));
@@ -346,7 +353,7 @@ TEST_F(E2e, DoubleClickOnAMissingPathDoesNothing) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  HWND list = ::GetDlgItem(main, kListId);
+  HWND list = ::GetDlgItem(main, kListViewId);
   RECT rect{};
   ::GetClientRect(list, &rect);
   // Row 0 of a 30-pixel row height.
@@ -369,7 +376,7 @@ TEST_F(E2e, DoubleClickOnAnExistingPathHidesTheWindow) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  HWND list = ::GetDlgItem(main, kListId);
+  HWND list = ::GetDlgItem(main, kListViewId);
   LPARAM point = MAKELPARAM(100, 15);
   ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
   ::SendMessageW(list, WM_LBUTTONUP, 0, point);
@@ -388,10 +395,10 @@ TEST_F(E2e, CloseDialogRemembersExitAndEndsWithCodeTwo) {
   ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
   HWND dialog = WaitForDialog(L"关闭提示");
   ASSERT_TRUE(dialog);
-  Click(dialog, 7001);
-  Click(dialog, 6000);
+  Click(dialog, ID_CLOSE_EXIT);
+  Click(dialog, ID_CLOSE_REMEMBER);
   ::SendMessageW(dialog, WM_NULL, 0, 0);
-  Click(dialog, 5001);
+  Click(dialog, ID_CLOSE_CONFIRM);
   EXPECT_EQ(program.WaitForExit(), 2);
   EXPECT_TRUE(ReadsSetting(kExitWhenCloseValue, 1));
 }
@@ -400,7 +407,7 @@ TEST_F(E2e, CloseDialogCancelWritesNothingAndAsksAgain) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  for (int id : {5000, 2}) {
+  for (int id : {int(ID_CLOSE_CANCEL), IDCANCEL}) {
     ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
     HWND dialog = WaitForDialog(L"关闭提示");
     ASSERT_TRUE(dialog) << id;
@@ -421,7 +428,7 @@ TEST_F(E2e, CloseDialogHideWithoutRememberKeepsAskingAndHidesWithAutoHide) {
   HWND dialog = WaitForDialog(L"关闭提示");
   ASSERT_TRUE(dialog);
   EXPECT_TRUE(::IsWindowVisible(main));  // a sub-dialog open keeps the window up
-  Click(dialog, 5001);                   // the skin's default radio: hide
+  Click(dialog, ID_CLOSE_CONFIRM);       // the skin's default radio: hide
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
   DWORD value = 0;
@@ -441,7 +448,7 @@ class SettingsE2e : public E2e {
     E2e::TearDown();
   }
   HWND OpenSettings(HWND main) {
-    ::PostMessageW(main, WM_COMMAND, 5002, 0);
+    ::PostMessageW(main, WM_COMMAND, ID_SETTINGS, 0);
     return WaitForDialog(L"设置");
   }
 };
@@ -456,7 +463,7 @@ TEST_F(SettingsE2e, OpeningCreatesRightMenuAndOkWithoutChangesDoesNothing) {
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter does not close it
   ::Sleep(300);
   EXPECT_TRUE(::IsWindow(dialog));
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   ::Sleep(1000);
   EXPECT_EQ(ReadProbeLog(), "");
@@ -471,7 +478,7 @@ TEST_F(SettingsE2e, ComparesRawValuesSoAnUntouchedOddValueIsNotRewritten) {
   ASSERT_TRUE(main);
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 5));
 }
@@ -484,15 +491,15 @@ TEST_F(SettingsE2e, StartupBoxCreatesAndDeletesTheShortcut) {
   ASSERT_FALSE(shortcut.empty());
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, 6000);
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_STARTUP);
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(::PathFileExistsW(shortcut.c_str()));
 
   dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, 6000);
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_STARTUP);
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_FALSE(::PathFileExistsW(shortcut.c_str()));
 }
@@ -503,8 +510,8 @@ TEST_F(SettingsE2e, AutoHideBoxWritesTheValueAndTheWindowFollowsIt) {
   ASSERT_TRUE(main);
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, 6001);
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_AUTOHIDE);
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kAutoHideValue, 1));
   ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
@@ -517,16 +524,16 @@ TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32BothWays) {
   ASSERT_TRUE(main);
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, 6002);  // on (created as 1) -> off
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_RIGHTMENU);  // on (created as 1) -> off
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 0));
   EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\n"; }, 15000)) << ReadProbeLog();
 
   dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, 6002);
-  Click(dialog, 5001);
+  Click(dialog, ID_SET_RIGHTMENU);
+  Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
   EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\nregister\n"; }, 15000))
@@ -537,11 +544,11 @@ TEST_F(SettingsE2e, CancelAndCloseChangeNothing) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  for (int id : {5000, 2}) {
+  for (int id : {int(ID_SET_CANCEL), IDCANCEL}) {
     HWND dialog = OpenSettings(main);
     ASSERT_TRUE(dialog) << id;
-    Click(dialog, 6000);
-    Click(dialog, 6001);
+    Click(dialog, ID_SET_STARTUP);
+    Click(dialog, ID_SET_AUTOHIDE);
     ::PostMessageW(dialog, WM_COMMAND, id, 0);
     EXPECT_TRUE(WaitForGone(dialog)) << id;
   }
@@ -550,7 +557,7 @@ TEST_F(SettingsE2e, CancelAndCloseChangeNothing) {
 }
 
 std::wstring ProbeFolder() {
-  return win::CombinePath(win::ParentFolder(win::ModuleFilePath()), L"library_probe");
+  return win::FileBesideProgram(L"library_probe");
 }
 
 std::wstring LibraryLogPath() {
@@ -676,7 +683,7 @@ TEST_F(E2e, FolderBrowserAddsTheChosenFolderToViewAndFile) {
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
   for (int round = 0; round < 2; ++round) {
-    ::PostMessageW(main, WM_COMMAND, 5000, 0);
+    ::PostMessageW(main, WM_COMMAND, ID_ADD_FOLDER, 0);
     HWND browser = WaitForOtherDialog(main);
     ASSERT_TRUE(browser);
     EXPECT_TRUE(::IsWindowVisible(main));  // the open browser keeps the window up
@@ -696,7 +703,7 @@ TEST_F(E2e, FolderBrowserAddsTheChosenFolderToViewAndFile) {
   EXPECT_TRUE(WaitFor([&] { return ListRows(main) == expected; }));
   EXPECT_EQ(FileRows(), expected);
 
-  ::PostMessageW(main, WM_COMMAND, 5000, 0);
+  ::PostMessageW(main, WM_COMMAND, ID_ADD_FOLDER, 0);
   HWND browser = WaitForOtherDialog(main);
   ASSERT_TRUE(browser);
   ::PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
@@ -769,7 +776,7 @@ class Screenshot {
 
 // Screenshots go beside the test results, for people to look at.
 std::wstring ArtefactPath(const wchar_t* name) {
-  std::wstring folder = win::CombinePath(win::ParentFolder(win::ModuleFilePath()), L"screenshots");
+  std::wstring folder = win::FileBesideProgram(L"screenshots");
   ::CreateDirectoryW(folder.c_str(), nullptr);
   return win::CombinePath(folder, name);
 }
@@ -817,7 +824,7 @@ TEST_F(ScreenshotE2e, MainWindowDrawsRowsWithGridLinesAndTheSelectedRowInBlue) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  HWND list = ::GetDlgItem(main, kListId);
+  HWND list = ::GetDlgItem(main, kListViewId);
   SelectRow(main, 1);
   ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   ::Sleep(500);
@@ -848,7 +855,7 @@ TEST_F(ScreenshotE2e, SettingsAndCloseDialogsAreSkinned) {
     const wchar_t* title;
     const wchar_t* file;
     int width, height;
-  } cases[] = {{5002, L"设置", L"settings_dialog.png", 360, 253},
+  } cases[] = {{ID_SETTINGS, L"设置", L"settings_dialog.png", 360, 253},
                {IDCANCEL, L"关闭提示", L"close_dialog.png", 330, 235}};
   for (const Case& c : cases) {
     ::PostMessageW(main, WM_COMMAND, c.command, 0);
@@ -861,7 +868,7 @@ TEST_F(ScreenshotE2e, SettingsAndCloseDialogsAreSkinned) {
     EXPECT_EQ(rect.bottom - rect.top, c.height);
     Screenshot shot(dialog);
     EXPECT_TRUE(shot.SavePng(ArtefactPath(c.file)));
-    ::PostMessageW(dialog, WM_COMMAND, 5000, 0);
+    ::PostMessageW(dialog, WM_COMMAND, ID_SET_CANCEL, 0);
     EXPECT_TRUE(WaitForGone(dialog));
   }
 }

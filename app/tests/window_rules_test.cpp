@@ -5,33 +5,6 @@
 namespace stashly {
 namespace {
 
-TEST(HideRules, KillFocusHidesOnlyWhenFocusLeavesForElsewhereWithAutoHideAndNoSubDialog) {
-  struct Case {
-    bool ownControl, subDialog, autoHide, hides;
-  } cases[] = {
-      {false, false, true, true}, {false, false, false, false}, {false, true, true, false},
-      {true, false, true, false}, {true, true, false, false},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(HidesOnKillFocus(c.ownControl, c.subDialog, c.autoHide), c.hides)
-        << c.ownControl << c.subDialog << c.autoHide;
-}
-
-TEST(HideRules, ActivateHidesOnlyOnDeactivation) {
-  struct Case {
-    bool ownControl;
-    unsigned state;
-    bool subDialog, autoHide, hides;
-  } cases[] = {
-      {false, 0, false, true, true},   {false, 1, false, true, false},
-      {false, 2, false, true, false},  {false, 0, true, true, false},
-      {false, 0, false, false, false}, {true, 0, false, true, false},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(HidesOnActivate(c.ownControl, c.state, c.subDialog, c.autoHide), c.hides)
-        << c.ownControl << c.state << c.subDialog << c.autoHide;
-}
-
 TEST(Regsvr32Parameters, QuotesThePathAlwaysAndAddsUnregisterSwitch) {
   EXPECT_EQ(Regsvr32Parameters(LR"(C:\App\Clickwell.dll)", true), LR"(/s "C:\App\Clickwell.dll")");
   EXPECT_EQ(Regsvr32Parameters(LR"(C:\App\Clickwell.dll)", false),

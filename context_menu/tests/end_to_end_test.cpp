@@ -15,16 +15,17 @@
 #include <string>
 #include <vector>
 
-#include "app/e2e/e2e_support.h"
-#include "app/favorites_file.h"
-#include "app/settings_store.h"
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/tests/test_support.h"
 #include "core/utf8.h"
+#include "store/favorites_file.h"
+#include "store/settings_store.h"
+#include "testing/e2e_support.h"
+#include "testing/file_bytes.h"
 #include "win/com_ptr.h"
+#include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
-#include "win/tests/file_bytes.h"
 #include "win/unique_any.h"
 
 namespace clickwell::test {
@@ -43,7 +44,7 @@ constexpr UINT kAddOffset = 1;
 
 // The built program in its own build folder, where its skins and image provider lie beside it.
 std::wstring BuiltProgram() {
-  std::wstring relative = ProgramFolder() + L"\\" STASHLY_PROGRAM_FOLDER L"\\Stashly.exe";
+  std::wstring relative = win::ProgramFolder() + L"\\" STASHLY_PROGRAM_FOLDER L"\\Stashly.exe";
   wchar_t full[MAX_PATH] = {};
   ::GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
   return full;
@@ -73,7 +74,7 @@ HWND WaitForVisibleMainWindow() {
   WaitFor(
       [&] {
         for (HWND w : WindowsTitled(stashly::kMainWindowTitle))
-          if (::GetDlgItem(w, kListId) && ::IsWindowVisible(w)) found = w;
+          if (::GetDlgItem(w, stashly::kListViewId) && ::IsWindowVisible(w)) found = w;
         return found != nullptr;
       },
       kStartTimeoutMs);
@@ -270,7 +271,7 @@ TEST_F(EndToEnd, OpenWithoutAnInstallPathStartsNothing) {
 }
 
 TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
-  const std::wstring folder = ProgramFolder() + L"\\end_to_end_layout";
+  const std::wstring folder = win::ProgramFolder() + L"\\end_to_end_layout";
   ::CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = LayOutProgram(BuiltProgram(), folder);
   const std::wstring extension = folder + L"\\Clickwell.dll";
@@ -280,12 +281,14 @@ TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
   Program program(copy);
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
+  // The program's settings command, its Explorer-menu box and OK, as its skins number them.
+  constexpr int kSettings = 5002, kExplorerMenuBox = 6002, kOk = 5001;
   auto toggleExtension = [&] {
-    ::PostMessageW(main, WM_COMMAND, 5002, 0);
+    ::PostMessageW(main, WM_COMMAND, kSettings, 0);
     HWND dialog = WaitForDialog(L"设置");
     ASSERT_TRUE(dialog);
-    Click(dialog, 6002);
-    Click(dialog, 5001);
+    Click(dialog, kExplorerMenuBox);
+    Click(dialog, kOk);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
   };
 

@@ -15,14 +15,15 @@
 #include <mutex>
 #include <thread>
 
-#include "app/favorites_file.h"
-#include "app/settings_store.h"
 #include "context_menu/clickwell_ids.h"
-#include "win/com_ptr.h"
-#include "win/tests/file_bytes.h"
 #include "context_menu/tests/launch_probe.h"
 #include "context_menu/tests/test_support.h"
 #include "core/utf8.h"
+#include "store/favorites_file.h"
+#include "store/settings_store.h"
+#include "testing/file_bytes.h"
+#include "win/com_ptr.h"
+#include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
 #include "win/unique_any.h"
@@ -512,7 +513,7 @@ TEST_F(Handler, OpenStartsTheInstalledProgramAndNothingWithoutOne) {
 
   // The main program spells the key in lower case: it is the same key.
   WriteString(HKEY_CURRENT_USER, stashly::kSettingsKey, stashly::kInstallPathValue,
-              ProgramFolder() + L"\\launch_probe.exe");
+              win::ProgramFolder() + L"\\launch_probe.exe");
   EXPECT_EQ(Invoke(0), S_OK);
   EXPECT_EQ(::WaitForSingleObject(started.get(), 30000), WAIT_OBJECT_0);
   EXPECT_EQ(FileBytes(favorites_), "<missing>");

@@ -4,18 +4,14 @@
 
 #include <cstring>
 
-#include "win/shell_paths.h"
+#include "win/module.h"
 #include "win/text.h"
 #include "win/unique_any.h"
 
 namespace clickwell::test {
 
-std::wstring ProgramFolder() {
-  return win::ParentFolder(win::ModuleFilePath());
-}
-
 std::wstring ClickwellPath() {
-  return ProgramFolder() + L"\\Clickwell.dll";
+  return win::FileBesideProgram(L"Clickwell.dll");
 }
 
 std::wstring Quoted(const std::wstring& text) {

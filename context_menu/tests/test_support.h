@@ -14,8 +14,7 @@
 
 namespace clickwell::test {
 
-// The folder of the running test program, where the build puts Clickwell.dll beside it.
-std::wstring ProgramFolder();
+// Clickwell.dll, which the build puts beside the test program.
 std::wstring ClickwellPath();
 std::wstring Quoted(const std::wstring& text);
 

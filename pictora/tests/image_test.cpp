@@ -9,11 +9,14 @@
 #include <functional>
 #include <thread>
 
-#include "pictora/tests/test_images.h"
-#include "skin/image_object.h"
+#include "abi/image_object.h"
+#include "testing/test_images.h"
+#include "win/module.h"
 
 namespace pictora::test {
 namespace {
+
+using namespace stashly::testing;
 
 constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kYellow = 0xFFFFFF00;
@@ -27,7 +30,7 @@ struct Library {
 const Library& Provider() {
   static Library library = [] {
     Library l;
-    l.module.reset(::LoadLibraryW((ProgramFolder() + L"\\Pictora.dll").c_str()));
+    l.module.reset(::LoadLibraryW((win::ProgramFolder() + L"\\Pictora.dll").c_str()));
     if (l.module) {
       l.create = reinterpret_cast<CreateImageObjectFn>(
           reinterpret_cast<void (*)()>(::GetProcAddress(l.module.get(), "CreateImageObject")));

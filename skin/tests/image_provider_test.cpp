@@ -7,15 +7,16 @@
 
 #include <gtest/gtest.h>
 
-#include "pictora/tests/test_images.h"
-#include "skin/image_object.h"
+#include "abi/image_object.h"
+#include "testing/test_images.h"
+#include "win/module.h"
 
 namespace stashly {
 namespace {
 
-using pictora::test::MakePicture;
-using pictora::test::ProgramFolder;
-using pictora::test::ScratchFolder;
+using testing::MakePicture;
+using testing::ScratchFolder;
+using win::ProgramFolder;
 
 std::wstring Beside(const wchar_t* name) {
   return ProgramFolder() + L"\\" + name;
@@ -54,7 +55,7 @@ std::wstring WriteStrip(const ScratchFolder& folder, const wchar_t* name) {
   const auto strip = MakePicture(90, 30, [](int x, int) {
     return x < 30 ? 0xFFFF0000u : x < 60 ? 0xFF00FF00u : 0xFF0000FFu;
   });
-  EXPECT_TRUE(pictora::test::EncodeFile(path, GUID_ContainerFormatPng, strip));
+  EXPECT_TRUE(testing::EncodeFile(path, GUID_ContainerFormatPng, strip));
   return path;
 }
 
@@ -105,7 +106,7 @@ TEST(ImageProvider, MakesObjectsByExtensionAndKeepsOnesThatDoNotDecode) {
       {folder.path(), 0, 0},  // an empty skin value names the program's folder
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.path.c_str());
+    SCOPED_TRACE(::testing::Message() << c.path.c_str());
     ImageObjectPtr object = LoadImageObject(c.path);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->GetType(), c.type);

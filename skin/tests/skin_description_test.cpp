@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/tests/iconv_codec.h"
+#include "testing/iconv_codec.h"
 
 namespace stashly {
 namespace {

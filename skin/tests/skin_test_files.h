@@ -5,11 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "win/shell_paths.h"
+#include "win/module.h"
 
 namespace stashly::testing {
-
-inline std::wstring ProgramDir() { return win::ParentFolder(win::ModuleFilePath()); }
 
 // A 24-bit bottom-up BMP whose pixel (x, y) is pixel(x, y).
 inline bool WriteBmp(const std::wstring& path, int width, int height,

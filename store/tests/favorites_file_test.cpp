@@ -1,4 +1,4 @@
-#include "app/favorites_file.h"
+#include "store/favorites_file.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -9,8 +9,9 @@
 #include <thread>
 
 #include "core/utf8.h"
+#include "store/favorites_model.h"
+#include "testing/file_bytes.h"
 #include "win/shell_paths.h"
-#include "win/tests/file_bytes.h"
 #include "win/text.h"
 #include "win/unique_any.h"
 
@@ -81,7 +82,7 @@ TEST_F(FavoritesFile, MissingFolderReadsEmptyAndTheFirstSaveCreatesIt) {
 
 TEST_F(FavoritesFile, SavesAnEmptyListAsAnEmptyFile) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
-  ASSERT_TRUE(WriteFavoritesFile(path_, {}));
+  ASSERT_TRUE(WriteFavoritesFile(path_, RecordList()));
   EXPECT_EQ(FileBytes(path_), "");
   EXPECT_EQ(Read(), Records{});
 }
@@ -241,6 +242,43 @@ TEST(FavoritesNotice, ReachesTheWindowByTitleBeforeReturning) {
   EXPECT_EQ(window.notices, 1);
   EXPECT_EQ(window.lastData, COPYDATA_FAVORITES_CHANGED);
   EXPECT_FALSE(window.lastHadPayload);
+}
+
+TEST_F(FavoritesFile, ModelKeepsEveryRecordWholeThroughDeleteAddAndSave) {
+  const std::wstring longPath = L"C:\\" + std::wstring(40000, L'x');
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a", longPath, L"C:\\b", L"C:\\c"}));
+  FavoritesModel model;
+  model.Load();
+  ASSERT_EQ(model.size(), 4u);
+  EXPECT_EQ(model[1], longPath);
+  // Any order; repeated and unknown indices are ignored.
+  const size_t doomed[] = {2, 0, 2, 99};
+  model.Remove(doomed);
+  model.Append(L"D:\\new");
+  ASSERT_TRUE(model.Save());
+  EXPECT_EQ(Read(), (Records{longPath, L"C:\\c", L"D:\\new"}));
+}
+
+TEST_F(FavoritesFile, ModelLoadedFromAnUnreadableFileNeverSavesOverIt) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep"}));
+  const std::string before = FileBytes(path_);
+  FavoritesModel model;
+  {
+    win::UniqueFile held(
+        ::CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    model.Load();
+  }
+  EXPECT_EQ(model.size(), 0u);
+  model.Append(L"C:\\new");
+  EXPECT_FALSE(model.Save());
+  EXPECT_EQ(FileBytes(path_), before);
+
+  model.Load();
+  ASSERT_EQ(model.size(), 1u);
+  model.Append(L"C:\\new");
+  EXPECT_TRUE(model.Save());
+  EXPECT_EQ(Read(), (Records{L"C:\\keep", L"C:\\new"}));
 }
 
 }  // namespace

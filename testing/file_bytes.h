@@ -27,10 +27,12 @@ inline std::string FileBytes(const std::wstring& path) {
 // Creates the folder when needed and writes `bytes` as the whole file; a failure fails the test.
 inline void WriteFileBytes(const std::wstring& path, std::string_view bytes) {
   CreateFolderTree(ParentFolder(path));
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr) || written != bytes.size())
+  if (!file ||
+      !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size())
     ADD_FAILURE() << "could not write the test file";
 }
 

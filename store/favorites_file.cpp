@@ -1,11 +1,11 @@
-#include "app/favorites_file.h"
+#include "store/favorites_file.h"
 
 #include <shlobj.h>
 
 #include <climits>
 
-#include "app/favorites_format.h"
 #include "core/utf8.h"
+#include "store/favorites_format.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
 #include "win/unique_any.h"
@@ -98,10 +98,23 @@ ReadResult ReadFavoritesFile(const std::wstring& path, RecordList& records) {
   return ReadResult::kRead;
 }
 
-bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring>& records) {
+namespace {
+
+template <typename Records>
+bool WriteRecords(const std::wstring& path, const Records& records) {
   if (path.empty()) return false;
   win::CreateFolderTree(win::ParentFolder(path));
   return ReplaceFileContent(path, SerializeFavorites(records, win::CodePageCodec(CP_THREAD_ACP)));
+}
+
+}  // namespace
+
+bool WriteFavoritesFile(const std::wstring& path, const RecordList& records) {
+  return WriteRecords(path, records);
+}
+
+bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring>& records) {
+  return WriteRecords(path, records);
 }
 
 bool AppendFavorite(const std::wstring& path, const std::wstring& record) {

@@ -1,11 +1,11 @@
-#include "pictora/tests/test_images.h"
+#include "testing/test_images.h"
 
 #include <wincodec.h>
 
 #include <cstdlib>
 #include <cstring>
 
-namespace pictora::test {
+namespace stashly::testing {
 namespace {
 
 struct FindTraits {
@@ -80,13 +80,13 @@ bool WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes
 }
 
 bool EncodeFile(const std::wstring& path, const GUID& container, const Picture& picture) {
-  ScopedComInit com;
-  ComPtr<IWICImagingFactory> factory;
-  ComPtr<IWICBitmap> source;
-  ComPtr<IWICStream> stream;
-  ComPtr<IWICBitmapEncoder> encoder;
-  ComPtr<IWICBitmapFrameEncode> frame;
-  ComPtr<IPropertyBag2> options;
+  win::ScopedComInit com;
+  win::ComPtr<IWICImagingFactory> factory;
+  win::ComPtr<IWICBitmap> source;
+  win::ComPtr<IWICStream> stream;
+  win::ComPtr<IWICBitmapEncoder> encoder;
+  win::ComPtr<IWICBitmapFrameEncode> frame;
+  win::ComPtr<IPropertyBag2> options;
   const UINT stride = static_cast<UINT>(picture.width) * 4;
   std::vector<std::uint32_t> pixels = picture.pixels;
   return com.Usable() &&
@@ -142,14 +142,6 @@ ScratchFolder::~ScratchFolder() {
   ::RemoveDirectoryW(path_.c_str());
 }
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length < MAX_PATH ? length : 0);
-  const size_t slash = folder.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
-}
-
 Canvas::Canvas(int width, int height, std::uint32_t fill) : width_(width), height_(height) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -186,4 +178,4 @@ bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
   return true;
 }
 
-}  // namespace pictora::test
+}  // namespace stashly::testing

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/favorites_format.h"
-#include "app/tests/iconv_codec.h"
+#include "store/favorites_format.h"
+#include "testing/iconv_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const stashly::IconvCodec codec("CP936");

@@ -1,9 +1,9 @@
-#include "app/favorites_format.h"
+#include "store/favorites_format.h"
 
 #include <gtest/gtest.h>
 
-#include "app/tests/iconv_codec.h"
 #include "core/utf8.h"
+#include "testing/iconv_codec.h"
 
 namespace stashly {
 namespace {

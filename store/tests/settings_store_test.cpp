@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "store/settings_store.h"
 
 #include <gtest/gtest.h>
 

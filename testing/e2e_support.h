@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "app/favorites_file.h"
+#include "store/names.h"
+#include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
 
 namespace stashly::e2e {
 
-inline constexpr int kListId = 1000;
 inline constexpr DWORD kStartTimeoutMs = 20000;
 
 inline std::wstring ProgramPath() {
-  return win::CombinePath(win::ParentFolder(win::ModuleFilePath()), L"Stashly.exe");
+  return win::FileBesideProgram(L"Stashly.exe");
 }
 
 template <typename Pred>
@@ -91,7 +91,7 @@ class Program {
           for (HWND w : WindowsTitled(kMainWindowTitle)) {
             DWORD pid = 0;
             ::GetWindowThreadProcessId(w, &pid);
-            if (pid == pid_ && ::GetDlgItem(w, kListId) && ::IsWindowVisible(w)) found = w;
+            if (pid == pid_ && ::GetDlgItem(w, kListViewId) && ::IsWindowVisible(w)) found = w;
           }
           return found != nullptr;
         },
@@ -148,7 +148,7 @@ class RemoteBuffer {
 };
 
 inline std::vector<std::wstring> ListRows(HWND main) {
-  HWND list = ::GetDlgItem(main, kListId);
+  HWND list = ::GetDlgItem(main, kListViewId);
   int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   constexpr int kChars = 4096;
   RemoteBuffer remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));

@@ -1,4 +1,4 @@
-#include "app/tests/iconv_codec.h"
+#include "testing/iconv_codec.h"
 
 #include <cerrno>
 #include <stdexcept>

@@ -2,106 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace win {
 namespace {
-
-constexpr wchar_t kClsid[] = L"{EDE9C14E-B540-40BD-9592-1770FCDF08F4}";
-constexpr wchar_t kAppId[] = L"{6BB3D1B4-AFD0-4BBC-8267-8EF854D01B88}";
-constexpr wchar_t kModule[] = L"C:\\Program Files\\Bob's Tools\\Clickwell.dll";
-
-const RegistryReplacements kReplacements = {{L"APPID", kAppId}, {L"MODULE", kModule}};
-
-std::string ReadSource(const char* name) {
-  std::ifstream file(std::string(STASHLY_CONTEXT_MENU_DIR) + "/" + name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
 
 RegistryScript Parse(std::string_view text, const RegistryReplacements& replacements = {}) {
   RegistryScriptParse parsed = ParseRegistryScript(text, replacements);
   EXPECT_TRUE(parsed.ok()) << parsed.error;
   return parsed.script;
-}
-
-const RegistryKeyNode* Child(const std::vector<RegistryKeyNode>& keys, std::wstring_view name) {
-  for (const auto& key : keys)
-    if (key.name == name) return &key;
-  return nullptr;
-}
-
-TEST(RegistryScript, ShippedAppIdScript) {
-  RegistryScript script = Parse(ReadSource("clickwell_appid.rgs"), kReplacements);
-  ASSERT_EQ(script.roots.size(), 1u);
-  EXPECT_EQ(script.roots[0].root, RegistryRoot::kClassesRoot);
-  ASSERT_EQ(script.roots[0].keys.size(), 1u);
-  const RegistryKeyNode& appIds = script.roots[0].keys[0];
-  EXPECT_EQ(appIds.name, L"AppID");
-  EXPECT_EQ(appIds.disposition, KeyDisposition::kNoRemove);
-  ASSERT_EQ(appIds.keys.size(), 2u);
-
-  const RegistryKeyNode& appId = appIds.keys[0];
-  EXPECT_EQ(appId.name, kAppId);
-  EXPECT_EQ(appId.disposition, KeyDisposition::kNormal);
-  EXPECT_TRUE(appId.hasDefaultValue);
-  EXPECT_EQ(appId.defaultValue, L"Clickwell");
-  EXPECT_TRUE(appId.keys.empty());
-
-  const RegistryKeyNode& dll = appIds.keys[1];
-  EXPECT_EQ(dll.name, L"Clickwell.DLL");
-  EXPECT_FALSE(dll.hasDefaultValue);
-  ASSERT_EQ(dll.values.size(), 1u);
-  EXPECT_EQ(dll.values[0].name, L"AppID");
-  EXPECT_EQ(dll.values[0].data, kAppId);
-}
-
-TEST(RegistryScript, ShippedClassScript) {
-  RegistryScript script = Parse(ReadSource("clickwell_class.rgs"), kReplacements);
-  ASSERT_EQ(script.roots.size(), 1u);
-  const auto& top = script.roots[0].keys;
-  ASSERT_EQ(top.size(), 5u);
-
-  const RegistryKeyNode* clsids = Child(top, L"CLSID");
-  ASSERT_TRUE(clsids);
-  EXPECT_EQ(clsids->disposition, KeyDisposition::kNoRemove);
-  ASSERT_EQ(clsids->keys.size(), 1u);
-  const RegistryKeyNode& clsid = clsids->keys[0];
-  EXPECT_EQ(clsid.name, kClsid);
-  EXPECT_EQ(clsid.disposition, KeyDisposition::kForceRemove);
-  EXPECT_EQ(clsid.defaultValue, L"ClickwellClass Class");
-  const RegistryKeyNode* server = Child(clsid.keys, L"InprocServer32");
-  ASSERT_TRUE(server);
-  // The module path reaches the tree whole, quote and all.
-  EXPECT_EQ(server->defaultValue, kModule);
-  ASSERT_EQ(server->values.size(), 1u);
-  EXPECT_EQ(server->values[0].name, L"ThreadingModel");
-  EXPECT_EQ(server->values[0].data, L"Apartment");
-
-  // The four handler keys, in this order, each under NoRemove parents.
-  const std::vector<std::vector<std::wstring>> paths = {
-      {L"*"}, {L"Folder"}, {L"Directory", L"Background"}, {L"Directory"}};
-  for (size_t i = 0; i < paths.size(); ++i) {
-    const RegistryKeyNode* node = &top[i + 1];
-    EXPECT_EQ(node->name, paths[i][0]);
-    std::vector<std::wstring> rest(paths[i].begin() + 1, paths[i].end());
-    rest.push_back(L"ShellEx");
-    rest.push_back(L"ContextMenuHandlers");
-    for (const auto& name : rest) {
-      EXPECT_EQ(node->disposition, KeyDisposition::kNoRemove) << node->name;
-      ASSERT_EQ(node->keys.size(), 1u) << node->name;
-      node = &node->keys[0];
-      EXPECT_EQ(node->name, name);
-    }
-    EXPECT_EQ(node->disposition, KeyDisposition::kNoRemove);
-    ASSERT_EQ(node->keys.size(), 1u);
-    const RegistryKeyNode& handler = node->keys[0];
-    EXPECT_EQ(handler.name, L"SimpleClickwell");
-    EXPECT_EQ(handler.disposition, KeyDisposition::kForceRemove);
-    EXPECT_EQ(handler.defaultValue, kClsid);
-  }
 }
 
 TEST(RegistryScript, GrammarDetails) {

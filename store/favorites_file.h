@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/favorites_format.h"
+#include "store/favorites_format.h"
+#include "store/names.h"
 
 namespace stashly {
-
-// The main window's title: the only key by which other processes find the running program.
-inline constexpr wchar_t kMainWindowTitle[] = L"Velto文件收藏夹";
-// dwData of the WM_COPYDATA change notice.
-inline constexpr ULONG_PTR COPYDATA_FAVORITES_CHANGED = 1;
 
 // <application data>\Norvane\Stashly\favorite.qvd; relative to the current directory when the
 // application-data folder cannot be found, empty when the path would not fit MAX_PATH.
@@ -31,6 +27,7 @@ ReadResult ReadFavoritesFile(const std::wstring& path, RecordList& records);
 // Rewrites the file from `records` (ANSI lines with CP_THREAD_ACP, UTF-8 when one does not fit).
 // The new content goes to a temporary file beside it, which then replaces the old one, so a
 // failure at any point leaves the old file whole. Creates the folder when it is missing.
+bool WriteFavoritesFile(const std::wstring& path, const RecordList& records);
 bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring>& records);
 
 // Adds one record at the end of the file, as the Explorer extension does (CP_ACP), keeping the

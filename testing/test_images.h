@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "pictora/owners.h"
+#include "win/com_ptr.h"
+#include "win/gdi.h"
+#include "win/unique_any.h"
 
-namespace pictora::test {
+namespace stashly::testing {
 
 // Straight (not premultiplied) 0xAARRGGBB pixels, rows from the top.
 struct Picture {
@@ -54,9 +56,6 @@ class ScratchFolder {
   std::wstring path_;
 };
 
-// The folder of this test program.
-std::wstring ProgramFolder();
-
 // A premultiplied 32-bit DIB section in a memory DC.
 class Canvas {
  public:
@@ -70,11 +69,11 @@ class Canvas {
   std::uint32_t* bits_ = nullptr;
   // Declared before the DC, so the DC goes first and the bitmap is no longer selected when
   // it is deleted.
-  UniqueBitmap bitmap_;
-  UniqueMemoryDc dc_;
+  win::UniqueBitmap bitmap_;
+  win::UniqueDc dc_;
 };
 
 // Whether two colours differ by at most `tolerance` in each of red, green and blue.
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance);
 
-}  // namespace pictora::test
+}  // namespace stashly::testing

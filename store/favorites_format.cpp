@@ -1,4 +1,4 @@
-#include "app/favorites_format.h"
+#include "store/favorites_format.h"
 
 #include <cstdint>
 #include <cstring>
@@ -79,6 +79,20 @@ void RecordList::push_back_ascii(std::string_view record) {
   wchar_t* out = text_.data() + start;
   for (char c : record) *out++ = static_cast<wchar_t>(c);
   *out = L'\0';
+}
+
+void RecordList::Remove(std::span<const size_t> indices) {
+  std::vector<bool> removed(size());
+  bool any = false;
+  for (size_t i : indices) {
+    if (i < removed.size()) removed[i] = any = true;
+  }
+  if (!any) return;
+  RecordList kept;
+  kept.reserve(size(), text_.size());
+  for (size_t i = 0; i < size(); ++i)
+    if (!removed[i]) kept.push_back((*this)[i]);
+  *this = std::move(kept);
 }
 
 std::vector<std::wstring> RecordList::ToVector() const {

@@ -13,6 +13,7 @@
 // NUL bytes, which no path can hold, are dropped from a line. No length limit: any line reads
 // back whole.
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,9 @@ class RecordList {
   void push_back(std::wstring_view record);
   // A record known to be plain ASCII, widened as it is copied in.
   void push_back_ascii(std::string_view record);
+  // Removes the records at `indices`, in any order; repeated and out-of-range ones are ignored.
+  // The others keep their order.
+  void Remove(std::span<const size_t> indices);
   std::wstring_view operator[](size_t i) const {
     return std::wstring_view(text_).substr(starts_[i], Length(i));
   }

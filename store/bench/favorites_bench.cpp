@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/favorites_format.h"
-#include "app/tests/iconv_codec.h"
+#include "store/favorites_format.h"
+#include "testing/iconv_codec.h"
 
 namespace {
 
