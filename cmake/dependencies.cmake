@@ -1,9 +1,17 @@
 # Dependencies come from Debian's packages, never from the repository or the network.
 # Natively they are the installed libraries; for MinGW they are built from Debian's sources.
 
-set(STASHLY_CACHE_DIR "$ENV{HOME}/.cache/stashly" CACHE PATH "Where scripts/setup keeps sources")
-if(DEFINED ENV{STASHLY_CACHE})
-  set(STASHLY_CACHE_DIR "$ENV{STASHLY_CACHE}")
+# Where scripts/setup keeps the sources it fetches, by the same rule as there: $STASHLY_CACHE,
+# else $XDG_CACHE_HOME/stashly, else ~/.cache/stashly (an empty variable counts as unset).
+# -DSTASHLY_CACHE_DIR=... overrides it.
+if(NOT STASHLY_CACHE_DIR)
+  if(NOT "$ENV{STASHLY_CACHE}" STREQUAL "")
+    set(STASHLY_CACHE_DIR "$ENV{STASHLY_CACHE}")
+  elseif(NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+    set(STASHLY_CACHE_DIR "$ENV{XDG_CACHE_HOME}/stashly")
+  else()
+    set(STASHLY_CACHE_DIR "$ENV{HOME}/.cache/stashly")
+  endif()
 endif()
 
 if(STASHLY_TESTS)
@@ -21,7 +29,9 @@ endif()
 
 # tinyxml2 parses the skin descriptions: Debian's library natively, Debian's source for MinGW.
 if(CMAKE_CROSSCOMPILING)
-  set(STASHLY_TINYXML2_DIR "${STASHLY_CACHE_DIR}/tinyxml2" CACHE PATH "tinyxml2 source (scripts/setup)")
+  if(NOT STASHLY_TINYXML2_DIR)
+    set(STASHLY_TINYXML2_DIR "${STASHLY_CACHE_DIR}/tinyxml2")
+  endif()
   if(NOT EXISTS "${STASHLY_TINYXML2_DIR}/tinyxml2.cpp")
     message(FATAL_ERROR "tinyxml2 source not found in ${STASHLY_TINYXML2_DIR}: run scripts/setup")
   endif()
