@@ -12,6 +12,7 @@
 
 #include "win/com_ptr.h"
 #include "context_menu/tests/test_support.h"
+#include "win/module.h"
 #include "win/unique_any.h"
 
 namespace {
@@ -74,8 +75,7 @@ int wmain(int argc, wchar_t** argv) {
   {
     win::UniqueModule clickwell(::LoadLibraryW(clickwell::test::ClickwellPath().c_str()));
     using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto getClassObject = reinterpret_cast<GetClassObject>(
-        reinterpret_cast<void*>(::GetProcAddress(clickwell.get(), "DllGetClassObject")));
+    auto getClassObject = win::GetExport<GetClassObject>(clickwell.get(), "DllGetClassObject");
     // {EDE9C14E-B540-40BD-9592-1770FCDF08F4}
     const CLSID clsid = {
         0xEDE9C14E, 0xB540, 0x40BD, {0x95, 0x92, 0x17, 0x70, 0xFC, 0xDF, 0x08, 0xF4}};

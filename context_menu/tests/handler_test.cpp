@@ -206,16 +206,14 @@ TEST_F(Handler, FactoryRefusesAggregationAndANullOutput) {
   EXPECT_NE(other.get(), menu_.get());
 
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  auto getClassObject = reinterpret_cast<GetClassObject>(
-      reinterpret_cast<void*>(::GetProcAddress(Clickwell(), "DllGetClassObject")));
+  auto getClassObject = win::GetExport<GetClassObject>(Clickwell(), "DllGetClassObject");
   ASSERT_TRUE(getClassObject);
   EXPECT_EQ(getClassObject(CLSID_ShellLink, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
 }
 
 TEST_F(Handler, ServerStaysLoadedWhileAnObjectOrALockLives) {
   using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-  auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
-      reinterpret_cast<void*>(::GetProcAddress(Clickwell(), "DllCanUnloadNow")));
+  auto canUnloadNow = win::GetExport<CanUnloadNow>(Clickwell(), "DllCanUnloadNow");
   ASSERT_TRUE(canUnloadNow);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   menu_.reset();

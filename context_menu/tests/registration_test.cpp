@@ -8,6 +8,7 @@
 
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/tests/test_support.h"
+#include "win/module.h"
 #include "win/unique_any.h"
 
 namespace clickwell::test {
@@ -147,8 +148,7 @@ class LoadedClickwell : public ::testing::Test {
 
   template <typename Function>
   Function Export(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(::GetProcAddress(module_.get(), name)));
+    return win::GetExport<Function>(module_.get(), name);
   }
 
   win::UniqueModule module_;

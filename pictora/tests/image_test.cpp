@@ -30,12 +30,10 @@ struct Library {
 const Library& Provider() {
   static Library library = [] {
     Library l;
-    l.module.reset(::LoadLibraryW((win::ProgramFolder() + L"\\Pictora.dll").c_str()));
+    l.module.reset(::LoadLibraryW(win::FileBesideProgram(L"Pictora.dll").c_str()));
     if (l.module) {
-      l.create = reinterpret_cast<CreateImageObjectFn>(
-          reinterpret_cast<void (*)()>(::GetProcAddress(l.module.get(), "CreateImageObject")));
-      l.remove = reinterpret_cast<DeleteImageObjectFn>(
-          reinterpret_cast<void (*)()>(::GetProcAddress(l.module.get(), "DeleteImageObject")));
+      l.create = win::GetExport<CreateImageObjectFn>(l.module.get(), "CreateImageObject");
+      l.remove = win::GetExport<DeleteImageObjectFn>(l.module.get(), "DeleteImageObject");
     }
     return l;
   }();

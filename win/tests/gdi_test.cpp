@@ -2,6 +2,7 @@
 
 #include <objidl.h>
 
+#include "testing/test_images.h"
 #include "win/com_ptr.h"
 #include "win/dialog.h"
 #include "win/unique_any.h"
@@ -11,34 +12,12 @@
 
 namespace {
 
-// A 32-bit top-down DIB selected into a memory DC, so that pixels can be read back.
-struct Canvas {
-  win::UniqueDc dc{::CreateCompatibleDC(nullptr)};
-  win::UniqueBitmap bitmap;
-  DWORD* pixels = nullptr;
-  HGDIOBJ previous = nullptr;
-  Canvas(int width, int height) : width_(width) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap.reset(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    pixels = static_cast<DWORD*>(bits);
-    previous = ::SelectObject(dc.get(), bitmap.get());
-    ::PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
-  }
-  ~Canvas() { ::SelectObject(dc.get(), previous); }
-  DWORD At(int x, int y) {
-    ::GdiFlush();
-    return pixels[y * width_ + x] & 0xFFFFFF;
-  }
+using stashly::testing::Canvas;
 
- private:
-  int width_;
-};
+// The colour of a canvas pixel, without its alpha.
+DWORD ColourAt(const Canvas& canvas, int x, int y) {
+  return canvas.At(x, y) & 0xFFFFFF;
+}
 
 constexpr DWORD kWhite = 0xFFFFFF;
 constexpr DWORD kRed = 0xFF0000;  // as a DIB stores RGB(255, 0, 0)
@@ -83,15 +62,15 @@ TEST(Gdi, OwnersFreeTheirObjects) {
 
 TEST(Gdi, SelectionIsRestoredAtTheEndOfTheScope) {
   Canvas canvas(4, 4);
-  HGDIOBJ before = ::GetCurrentObject(canvas.dc.get(), OBJ_BRUSH);
+  HGDIOBJ before = ::GetCurrentObject(canvas.dc(), OBJ_BRUSH);
   win::UniqueBrush red(::CreateSolidBrush(RGB(255, 0, 0)));
   {
-    win::ScopedSelectObject select(canvas.dc.get(), red.get());
+    win::ScopedSelectObject select(canvas.dc(), red.get());
     EXPECT_TRUE(select);
-    EXPECT_EQ(::GetCurrentObject(canvas.dc.get(), OBJ_BRUSH), red.get());
+    EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_BRUSH), red.get());
   }
-  EXPECT_EQ(::GetCurrentObject(canvas.dc.get(), OBJ_BRUSH), before);
-  win::ScopedSelectObject nothing(canvas.dc.get(), nullptr);
+  EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_BRUSH), before);
+  win::ScopedSelectObject nothing(canvas.dc(), nullptr);
   EXPECT_FALSE(nothing);
 }
 
@@ -100,38 +79,38 @@ TEST(Gdi, DoubleBufferDrawsOffScreenAndCopiesOnlyItsRectangle) {
   HGDIOBJ memoryBitmap;
   HDC memoryDc;
   {
-    win::DoubleBuffer buffer(canvas.dc.get(), {5, 5, 15, 15});
+    win::DoubleBuffer buffer(canvas.dc(), {5, 5, 15, 15});
     ASSERT_TRUE(buffer.buffered());
     memoryDc = buffer.dc();
     memoryBitmap = ::GetCurrentObject(memoryDc, OBJ_BITMAP);
     win::UniqueBrush red(::CreateSolidBrush(RGB(255, 0, 0)));
     RECT everything{0, 0, 20, 20};  // in the target's coordinates; clipped to the buffer
     ::FillRect(buffer.dc(), &everything, red.get());
-    EXPECT_EQ(canvas.At(5, 5), kWhite) << "nothing reaches the target before the copy";
+    EXPECT_EQ(ColourAt(canvas, 5, 5), kWhite) << "nothing reaches the target before the copy";
   }
-  EXPECT_EQ(canvas.At(5, 5), kRed);
-  EXPECT_EQ(canvas.At(14, 14), kRed);
-  EXPECT_EQ(canvas.At(4, 4), kWhite);
-  EXPECT_EQ(canvas.At(15, 15), kWhite);
+  EXPECT_EQ(ColourAt(canvas, 5, 5), kRed);
+  EXPECT_EQ(ColourAt(canvas, 14, 14), kRed);
+  EXPECT_EQ(ColourAt(canvas, 4, 4), kWhite);
+  EXPECT_EQ(ColourAt(canvas, 15, 15), kWhite);
   EXPECT_EQ(::GetObjectType(memoryBitmap), 0u);
   EXPECT_EQ(::GetObjectType(memoryDc), 0u);
 
   // An empty rectangle draws straight into the target.
-  win::DoubleBuffer empty(canvas.dc.get(), {3, 3, 3, 9});
+  win::DoubleBuffer empty(canvas.dc(), {3, 3, 3, 9});
   EXPECT_FALSE(empty.buffered());
-  EXPECT_EQ(empty.dc(), canvas.dc.get());
+  EXPECT_EQ(empty.dc(), canvas.dc());
 }
 
 TEST(Gdi, ExplicitFlushCopiesOnceAndTheDestructorDoesNotCopyAgain) {
   Canvas canvas(8, 8);
   {
-    win::DoubleBuffer buffer(canvas.dc.get(), {0, 0, 8, 8});
+    win::DoubleBuffer buffer(canvas.dc(), {0, 0, 8, 8});
     ::PatBlt(buffer.dc(), 0, 0, 8, 8, BLACKNESS);
     buffer.Flush();
-    EXPECT_EQ(canvas.At(3, 3), 0u);
-    ::PatBlt(canvas.dc.get(), 0, 0, 8, 8, WHITENESS);
+    EXPECT_EQ(ColourAt(canvas, 3, 3), 0u);
+    ::PatBlt(canvas.dc(), 0, 0, 8, 8, WHITENESS);
   }
-  EXPECT_EQ(canvas.At(3, 3), kWhite);
+  EXPECT_EQ(ColourAt(canvas, 3, 3), kWhite);
 }
 
 // Paints through PaintScope and DoubleBuffer, as the skinned windows do.
