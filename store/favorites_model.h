@@ -30,9 +30,6 @@ class FavoritesModel {
   std::wstring_view operator[](size_t i) const { return records_[i]; }
   // The record as a NUL-terminated string.
   const wchar_t* c_str(size_t i) const { return records_.c_str(i); }
-  const RecordList& records() const { return records_; }
-  // The path of the last load; empty before the first one or when it could not be resolved.
-  const std::wstring& path() const { return path_; }
 
  private:
   std::wstring path_;
