@@ -134,10 +134,11 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
   HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
   int columns = header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
   for (int i = 0; i < columns; ++i) {
-    // Column 0 is the record itself, from the model: any length, no copy.
+    // Column 0 is the record itself, from the model, whatever its length. A copy: the shell's
+    // icon lookup below may let a change notice in, whose reload replaces the model's records.
     const bool isRecord = i == 0 && index >= 0 && static_cast<size_t>(index) < favorites_.size();
-    const std::wstring other = isRecord ? std::wstring() : GetItemText(index, i);
-    const std::wstring_view text = isRecord ? favorites_[static_cast<size_t>(index)] : other;
+    const std::wstring text =
+        isRecord ? std::wstring(favorites_[static_cast<size_t>(index)]) : GetItemText(index, i);
     RECT bounds{};
     bounds.top = i;
     bounds.left = LVIR_BOUNDS;
@@ -146,7 +147,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
       bounds.left += 5;
     } else {
       win::UniqueIcon icon;
-      if (showIcons_ && isRecord) icon = ShellIconOf(favorites_.c_str(static_cast<size_t>(index)));
+      if (showIcons_ && isRecord) icon = ShellIconOf(text.c_str());
       int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
       RowLayout layout =
           LayOutFirstColumn(win::FromRect<RowBox>(itemRect), win::FromRect<RowBox>(bounds), width,
@@ -157,7 +158,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
       bounds = win::ToRect(layout.text);
     }
     // DT_NOPREFIX: a path is shown as it is, '&' included.
-    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &bounds,
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
                 DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
   ::SetTextColor(dc, oldText);

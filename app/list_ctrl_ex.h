@@ -5,7 +5,6 @@
 
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "store/favorites_model.h"
 #include "win/unique_any.h"
@@ -31,7 +30,6 @@ class CListCtrlEx : public win::Window {
   void AddFavorite(const std::wstring& path);
   // Deletes the items at `indices`, saves, then reads the file again.
   void DeleteFavorites(std::span<const size_t> indices);
-  const FavoritesModel& favorites() const { return favorites_; }
 
   int GetItemCount() const;
   int GetNextSelected(int after) const;

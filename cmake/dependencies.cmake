@@ -3,11 +3,11 @@
 
 # Where scripts/setup keeps the sources it fetches, by the same rule as there: $STASHLY_CACHE,
 # else $XDG_CACHE_HOME/stashly, else ~/.cache/stashly (an empty variable counts as unset).
-# -DSTASHLY_CACHE_DIR=... overrides it.
-if(NOT STASHLY_CACHE_DIR)
-  if(NOT "$ENV{STASHLY_CACHE}" STREQUAL "")
-    set(STASHLY_CACHE_DIR "$ENV{STASHLY_CACHE}")
-  elseif(NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+# Without STASHLY_CACHE, -DSTASHLY_CACHE_DIR=... overrides the rest.
+if(NOT "$ENV{STASHLY_CACHE}" STREQUAL "")
+  set(STASHLY_CACHE_DIR "$ENV{STASHLY_CACHE}")
+elseif(NOT STASHLY_CACHE_DIR)
+  if(NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
     set(STASHLY_CACHE_DIR "$ENV{XDG_CACHE_HOME}/stashly")
   else()
     set(STASHLY_CACHE_DIR "$ENV{HOME}/.cache/stashly")

@@ -38,7 +38,7 @@ class UniqueAny {
     return value;
   }
   void reset(Type value = Traits::Invalid()) {
-    if (value_ != Traits::Invalid()) Traits::Close(value_);
+    if (value_ != Traits::Invalid() && value_ != value) Traits::Close(value_);
     value_ = value;
   }
   // Closes what is held and hands out the address for an out-parameter.

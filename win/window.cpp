@@ -134,7 +134,8 @@ enum class Sender {
   kDeleteItem
 };
 
-// The child notifications, the one list of them: reflected back to the child that sent them.
+// The child notifications reflected back to the child that sent them: these and the
+// WM_CTLCOLOR* range (IsCtlColorMessage), whose sender is in lParam.
 struct ChildNotification {
   UINT message;
   Sender sender;

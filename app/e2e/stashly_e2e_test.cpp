@@ -306,17 +306,30 @@ TEST_F(E2e, WindowIsAToolWindowWithAlpha240) {
   EXPECT_EQ(list.bottom, client.bottom - 51);
 }
 
-TEST_F(E2e, KillFocusHidesWithAutoHideUnlessFocusGoesToItsOwnControl) {
+TEST_F(E2e, WithAutoHideOnlyLosingTheActivationToAnotherWindowHides) {
   WriteSettingDword(kAutoHideValue, 1);
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  ::SendMessageW(main, WM_KILLFOCUS, reinterpret_cast<WPARAM>(::GetDlgItem(main, kListViewId)), 0);
-  EXPECT_TRUE(::IsWindowVisible(main));
-  ::SendMessageW(main, WM_ACTIVATE, WA_CLICKACTIVE, 0);
-  EXPECT_TRUE(::IsWindowVisible(main));
-  ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
-  EXPECT_FALSE(::IsWindowVisible(main));
+  const auto own = reinterpret_cast<WPARAM>(::GetDlgItem(main, kListViewId));
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool hides;
+  } cases[] = {
+      {WM_KILLFOCUS, own, 0, false},  // the focus moves to its own list
+      {WM_ACTIVATE, WA_ACTIVE, 0, false},
+      {WM_ACTIVATE, WA_CLICKACTIVE, 0, false},
+      {WM_ACTIVATE, WA_INACTIVE, static_cast<LPARAM>(own), false},
+      {WM_ACTIVATE, WA_INACTIVE, 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.message << " " << c.wParam << " " << c.lParam);
+    ::SendMessageW(main, c.message, c.wParam, c.lParam);
+    EXPECT_EQ(::IsWindowVisible(main), !c.hides);
+    ::ShowWindow(main, SW_SHOW);
+  }
 }
 
 // A real change of the active window, not sent messages: another program's window comes to the

@@ -271,7 +271,7 @@ TEST_F(EndToEnd, OpenWithoutAnInstallPathStartsNothing) {
 }
 
 TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
-  const std::wstring folder = win::ProgramFolder() + L"\\end_to_end_layout";
+  const std::wstring folder = win::FileBesideProgram(L"end_to_end_layout");
   ::CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = LayOutProgram(BuiltProgram(), folder);
   const std::wstring extension = folder + L"\\Clickwell.dll";
@@ -281,14 +281,15 @@ TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
   Program program(copy);
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  // The program's settings command, its Explorer-menu box and OK, as its skins number them.
-  constexpr int kSettings = 5002, kExplorerMenuBox = 6002, kOk = 5001;
+  // The program's settings command, its Explorer-menu box and its apply button, as the program's
+  // skins number them (the extension's tests use nothing of the program's own folder).
+  constexpr int kSettings = 5002, kExplorerMenuBox = 6002, kApply = 5001;
   auto toggleExtension = [&] {
     ::PostMessageW(main, WM_COMMAND, kSettings, 0);
     HWND dialog = WaitForDialog(L"设置");
     ASSERT_TRUE(dialog);
     Click(dialog, kExplorerMenuBox);
-    Click(dialog, kOk);
+    Click(dialog, kApply);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
   };
 

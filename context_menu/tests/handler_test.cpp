@@ -511,7 +511,7 @@ TEST_F(Handler, OpenStartsTheInstalledProgramAndNothingWithoutOne) {
 
   // The main program spells the key in lower case: it is the same key.
   WriteString(HKEY_CURRENT_USER, stashly::kSettingsKey, stashly::kInstallPathValue,
-              win::ProgramFolder() + L"\\launch_probe.exe");
+              win::FileBesideProgram(L"launch_probe.exe"));
   EXPECT_EQ(Invoke(0), S_OK);
   EXPECT_EQ(::WaitForSingleObject(started.get(), 30000), WAIT_OBJECT_0);
   EXPECT_EQ(FileBytes(favorites_), "<missing>");

@@ -92,7 +92,7 @@ double Median(std::vector<double> values) {
 int main() {
   // As the program does at start-up; the imaging component then stays initialised.
   ::CoInitialize(nullptr);
-  std::wstring dir = win::ProgramFolder() + L"\\benchskin";
+  std::wstring dir = win::FileBesideProgram(L"benchskin");
   ::CreateDirectoryW(dir.c_str(), nullptr);
   WriteBmp(dir + L"\\bk.bmp", 460, 560, [](int x, int y) { return RGB(x % 256, y % 256, 90); });
   WriteBmp(dir + L"\\strip.bmp", 90, 24, [](int x, int) { return RGB(80 * (x / 30), 90, 200); });

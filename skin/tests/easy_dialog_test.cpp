@@ -20,8 +20,7 @@ constexpr COLORREF kStrip[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
 constexpr COLORREF kCheckStrip[6] = {RGB(50, 50, 50), RGB(60, 60, 60), RGB(70, 70, 70),
                                      RGB(0, 100, 0), RGB(0, 110, 0), RGB(0, 120, 0)};
 const bool kPictoraPresent =
-    ::GetFileAttributesW((win::ProgramFolder() + L"\\Pictora.dll").c_str()) !=
-    INVALID_FILE_ATTRIBUTES;
+    ::GetFileAttributesW(win::FileBesideProgram(L"Pictora.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
 
 std::string SkinXml() {
   std::string buttons =
@@ -50,7 +49,7 @@ std::string SkinXml() {
 class SkinFiles : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::wstring dir = win::ProgramFolder() + L"\\testskin";
+    std::wstring dir = win::FileBesideProgram(L"testskin");
     ::CreateDirectoryW(dir.c_str(), nullptr);
     WriteBmp(dir + L"\\bk.bmp", 300, 200, [](int, int) { return kBackground; });
     WriteBmp(dir + L"\\layer.bmp", 10, 10, [](int, int) { return kLayer; });

@@ -16,11 +16,6 @@ namespace {
 
 using testing::MakePicture;
 using testing::ScratchFolder;
-using win::ProgramFolder;
-
-std::wstring Beside(const wchar_t* name) {
-  return ProgramFolder() + L"\\" + name;
-}
 
 // The build puts Pictora.dll beside this program; the test takes it away and brings it back.
 // A copy under another name keeps it safe should a run stop half-way.
@@ -40,13 +35,14 @@ class ProviderFile {
   }
   bool Restore() const { return ::CopyFileW(keep_.c_str(), dll_.c_str(), FALSE); }
   bool PutLookAlike() const {
-    return ::CopyFileW(Beside(L"pictora_half_provider.dll").c_str(), dll_.c_str(), FALSE);
+    return ::CopyFileW(win::FileBesideProgram(L"pictora_half_provider.dll").c_str(), dll_.c_str(),
+                       FALSE);
   }
   const std::wstring& path() const { return dll_; }
 
  private:
-  std::wstring dll_ = Beside(L"Pictora.dll");
-  std::wstring keep_ = Beside(L"Pictora.dll.keep");
+  std::wstring dll_ = win::FileBesideProgram(L"Pictora.dll");
+  std::wstring keep_ = win::FileBesideProgram(L"Pictora.dll.keep");
 };
 
 // A 90x30 strip of three frames, as a button image.

@@ -167,5 +167,28 @@ TEST(FavoritesParse, AppenderAndMainProgramFilesLoadTheSame) {
             records);
 }
 
+TEST(RecordList, RemoveKeepsTheOthersInOrderAndIgnoresRepeatsAndUnknownIndices) {
+  const struct {
+    Records before;
+    std::vector<size_t> indices;
+    Records after;
+  } cases[] = {
+      {{L"a", L"b", L"c", L"d"}, {3, 1}, {L"a", L"c"}},
+      {{L"a", L"b", L"c"}, {1, 1, 3, 99}, {L"a", L"c"}},  // 3 is one past the end
+      {{L"a", L"a", L"b"}, {0}, {L"a", L"b"}},            // same text: only that position goes
+      {{L"a", L"b"}, {0, 1}, {}},
+      {{L"a"}, {}, {L"a"}},
+      {{}, {0}, {}},
+  };
+  for (const auto& c : cases) {
+    RecordList records;
+    for (const auto& record : c.before) records.push_back(record);
+    records.Remove(c.indices);
+    EXPECT_EQ(records.ToVector(), c.after);
+    // The records stay usable as the platform's strings.
+    for (size_t i = 0; i < records.size(); ++i) EXPECT_EQ(records.c_str(i), c.after[i]);
+  }
+}
+
 }  // namespace
 }  // namespace stashly
