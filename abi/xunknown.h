@@ -1,16 +1,26 @@
 #pragma once
 // The helper library's objects as every caller sees them: small reference-counted interfaces on
 // one base, IXUnknown, whose QueryInterface adds no reference. Every operation is __stdcall and
-// the slot order below is fixed, so that any Windows caller can bind the table.
+// the slot order below is fixed (slots 0 to 2 are IXUnknown's), so that any Windows caller can
+// bind the table. Objects come from the library's one export, CreateInstance; CHash and
+// CSystemInfo serve two interfaces each, through two different pointers into one object.
+//
+// Bad input gets a defined result: null pointers write nothing (and fail where there is a
+// result), lengths of 0 or less write nothing, unknown identifiers give null / E_NOINTERFACE.
 #include <windows.h>
+
+#include "abi/xunknown_ids.h"
 
 namespace stashly {
 
 struct IXUnknown {
-  // 0 with *out set, or E_NOINTERFACE with *out null. Adds no reference.
+  // 0 with *out set: the object's own pointer for IXUnknown and its primary interface, the
+  // second interface's pointer for that one. E_NOINTERFACE with *out null for anything else,
+  // E_POINTER for a null `out`. Adds no reference.
   virtual LONG STDMETHODCALLTYPE QueryInterface(const GUID* iid, void** out) = 0;
+  // The new count; counts change atomically, from any thread.
   virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
-  // At 0 the object is gone.
+  // The new count; at 0 the object is gone.
   virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
  protected:
@@ -18,9 +28,10 @@ struct IXUnknown {
 };
 
 struct IMD5 : IXUnknown {
-  // The MD5 digest of the NUL-terminated text as 32 lower-case hexadecimal characters, no
-  // terminator written: pass a zero-filled buffer of at least 33 bytes.
+  // 3. The MD5 digest (RFC 1321) of the NUL-terminated text as 32 lower-case hexadecimal
+  //    characters, no terminator written: pass a zero-filled buffer of at least 33 bytes.
   virtual void STDMETHODCALLTYPE MD5String(const char* text, char* out) = 0;
+  // 4. Does nothing.
   virtual void STDMETHODCALLTYPE Reserved(void* first, void* second) = 0;
 
  protected:
@@ -28,7 +39,7 @@ struct IMD5 : IXUnknown {
 };
 
 struct IHash : IXUnknown {
-  // out[i] = data[i] ^ key[i % strlen(key)] for i below count.
+  // 3. out[i] = data[i] ^ key[i % strlen(key)] for i below count. An empty key writes nothing.
   virtual void STDMETHODCALLTYPE XorBuffer(const char* data, const char* key, char* out,
                                            int count) = 0;
 
@@ -37,7 +48,8 @@ struct IHash : IXUnknown {
 };
 
 struct ICPUInfo : IXUnknown {
-  // The processor's signature and feature bits as hexadecimal text.
+  // 3. "%08X%08X" of the processor's feature flags and its version signature (identification
+  //    leaf 1). Valid until the next call on the same object.
   virtual const char* STDMETHODCALLTYPE GetCPUID() = 0;
 
  protected:
@@ -45,11 +57,15 @@ struct ICPUInfo : IXUnknown {
 };
 
 struct IDiskInfo : IXUnknown {
-  // 0 to 4: what kind of drive the letter names.
+  // 3. What the drive letter names: 0 nothing known (or no letter), 1 a fixed disk, 2 a USB
+  //    drive reported fixed, 3 another USB drive, 4 a CD-ROM drive.
   virtual int STDMETHODCALLTYPE GetDriveKind(wchar_t letter) = 0;
-  // The drive letters in use, at most `max` characters; 1 on success, 0 on failure.
+  // 4. The letters of the drives in use, in order, at most `max` of them, no terminator; 1 on
+  //    success, 0 on failure.
   virtual int STDMETHODCALLTYPE GetDriveLetters(wchar_t* letters, int max) = 0;
-  // The model of the first disk, or null.
+  // 5. The model of the first disk drive the management service lists, in the ANSI code page;
+  //    null when there is none or the query fails. Valid until the next call on the same
+  //    object. The calling thread has COM initialised.
   virtual const char* STDMETHODCALLTYPE GetDiskModel() = 0;
 
  protected:
@@ -57,7 +73,10 @@ struct IDiskInfo : IXUnknown {
 };
 
 struct IStatistic : IXUnknown {
-  // Sends one usage report to `base` + "ver=...&userid=..." on a thread of its own; always 1.
+  // 3. Sends one usage report, an HTTP GET of `base` + "ver=<program version>&userid=<machine
+  //    id>", on a thread of its own, and returns 1 at once. The worker holds its own reference
+  //    to the object and to the library, so both may be released right away. An address longer
+  //    than 2099 characters, or a null base, sends nothing.
   virtual int STDMETHODCALLTYPE Report(const wchar_t* base) = 0;
 
  protected:
@@ -65,65 +84,52 @@ struct IStatistic : IXUnknown {
 };
 
 struct IRegister : IXUnknown {
-  // The machine's identifier, 32 lower-case hexadecimal characters; `out` holds 33 bytes.
+  // 3. The machine's identifier, the MD5 of the first disk's model as 32 lower-case
+  //    hexadecimal characters without terminator; `out` (33 zero-filled bytes) stays as it was
+  //    when the model cannot be read.
   virtual void STDMETHODCALLTYPE GetMachineId(char* out) = 0;
 
  protected:
   ~IRegister() = default;
 };
 
-// A string handed across by reference: the layout of a string object whose one member points
+// The library's string as it is handed over by reference: an object whose first member points
 // at its NUL-terminated UTF-16 characters.
 struct XStringRef {
   const wchar_t* text;
 };
 
 struct IVersion : IXUnknown {
-  // The file version of `path` as "%d.%d.%d.%d" in `buffer` of `length` characters; 1 or 0.
-  virtual int STDMETHODCALLTYPE GetFileVersion(const XStringRef& path, wchar_t* buffer,
+  // 3. The file version of `path` as "%d.%d.%d.%d" into `buffer` of `length` characters, with
+  //    its terminator; 1 on success. 0, with the buffer as it was, when the file has no version
+  //    resource or the text does not fit (a cut version would be another version). A pointer to
+  //    the characters themselves is accepted in place of the string reference.
+  virtual int STDMETHODCALLTYPE GetFileVersion(const XStringRef* path, wchar_t* buffer,
                                                int length) = 0;
-  // 0 to 7: which Windows this is.
+  // 4. Which Windows this is: 0 unknown or not NT, 1 another NT release, 2 5.0, 3 5.1, 4 5.2,
+  //    5 6.0, 6 6.1 on x86, 7 6.1 on x64.
   virtual int STDMETHODCALLTYPE GetOSVersion() = 0;
 
  protected:
   ~IVersion() = default;
 };
 
-// Interface identifiers, compared as 16 raw bytes.
-// {6EF6D107-362A-470C-980D-EB7CBF8D5DCB}
-inline constexpr GUID IID_IXUnknown = {
-    0x6EF6D107, 0x362A, 0x470C, {0x98, 0x0D, 0xEB, 0x7C, 0xBF, 0x8D, 0x5D, 0xCB}};
-// {64E7A8A6-43F1-4782-8008-F7D89284BEA4}
-inline constexpr GUID IID_IMD5 = {
-    0x64E7A8A6, 0x43F1, 0x4782, {0x80, 0x08, 0xF7, 0xD8, 0x92, 0x84, 0xBE, 0xA4}};
-// {D3EFB6C0-4119-45FA-B474-FFE94E78523F}
-inline constexpr GUID IID_IHash = {
-    0xD3EFB6C0, 0x4119, 0x45FA, {0xB4, 0x74, 0xFF, 0xE9, 0x4E, 0x78, 0x52, 0x3F}};
-// {6DC29781-C5A2-40A0-A3B5-60E4FC7282C7}
-inline constexpr GUID IID_ICPUInfo = {
-    0x6DC29781, 0xC5A2, 0x40A0, {0xA3, 0xB5, 0x60, 0xE4, 0xFC, 0x72, 0x82, 0xC7}};
-// {7CEC68F6-A7AA-4A3B-93A7-204EEA165F9A}
-inline constexpr GUID IID_IDiskInfo = {
-    0x7CEC68F6, 0xA7AA, 0x4A3B, {0x93, 0xA7, 0x20, 0x4E, 0xEA, 0x16, 0x5F, 0x9A}};
-// {00375325-C610-4A03-9082-1BB26605566B}
-inline constexpr GUID IID_IStatistic = {
-    0x00375325, 0xC610, 0x4A03, {0x90, 0x82, 0x1B, 0xB2, 0x66, 0x05, 0x56, 0x6B}};
-// {48D884D6-94B8-41EF-836F-81E7FEA68123}
-inline constexpr GUID IID_IRegister = {
-    0x48D884D6, 0x94B8, 0x41EF, {0x83, 0x6F, 0x81, 0xE7, 0xFE, 0xA6, 0x81, 0x23}};
-// {1D77E9B8-5721-49C0-93E4-7DC32715C489}
-inline constexpr GUID IID_IVersion = {
-    0x1D77E9B8, 0x5721, 0x49C0, {0x93, 0xE4, 0x7D, 0xC3, 0x27, 0x15, 0xC4, 0x89}};
-// Three more identifiers of the shared list that no class serves (CreateInstance: null).
-// {01AC6202-4CAB-48D1-BD99-2FB80B3DB317}
-inline constexpr GUID IID_XReserved1 = {
-    0x01AC6202, 0x4CAB, 0x48D1, {0xBD, 0x99, 0x2F, 0xB8, 0x0B, 0x3D, 0xB3, 0x17}};
-// {97DD0125-ADBD-4377-B3C0-5AAC495C58FB}
-inline constexpr GUID IID_XReserved2 = {
-    0x97DD0125, 0xADBD, 0x4377, {0xB3, 0xC0, 0x5A, 0xAC, 0x49, 0x5C, 0x58, 0xFB}};
-// {6DDFD8EC-4F63-4D4F-86CC-746A99E8B51A}
-inline constexpr GUID IID_XReserved3 = {
-    0x6DDFD8EC, 0x4F63, 0x4D4F, {0x86, 0xCC, 0x74, 0x6A, 0x99, 0xE8, 0xB5, 0x1A}};
+// The identifiers as GUIDs (abi/xunknown_ids.h holds their bytes).
+constexpr GUID ToGuid(const XInterfaceId& id) {
+  return GUID{id.data1,
+              id.data2,
+              id.data3,
+              {id.data4[0], id.data4[1], id.data4[2], id.data4[3], id.data4[4], id.data4[5],
+               id.data4[6], id.data4[7]}};
+}
+inline constexpr GUID IID_IXUnknown = ToGuid(kIdIXUnknown);
+inline constexpr GUID IID_IMD5 = ToGuid(kIdIMD5);
+inline constexpr GUID IID_IHash = ToGuid(kIdIHash);
+inline constexpr GUID IID_ICPUInfo = ToGuid(kIdICPUInfo);
+inline constexpr GUID IID_IDiskInfo = ToGuid(kIdIDiskInfo);
+inline constexpr GUID IID_IStatistic = ToGuid(kIdIStatistic);
+inline constexpr GUID IID_IRegister = ToGuid(kIdIRegister);
+inline constexpr GUID IID_IVersion = ToGuid(kIdIVersion);
 
 // The helper library's one export, "CreateInstance": a new object answering `iid` (the
 // caller's reference, ended with one Release), or null.

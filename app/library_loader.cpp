@@ -4,15 +4,10 @@
 
 #include <string>
 
+#include "store/settings_store.h"
 #include "win/module.h"
 
 namespace stashly {
-
-LibraryLoader::~LibraryLoader() {
-  if (current_) current_->Release();
-  // The library stays mapped: a report it started may still run on a thread of its own, and
-  // unloading its code under that thread would crash the process on its way out.
-}
 
 IXUnknown* LibraryLoader::CreateObject(const GUID& iid) {
   if (!library_) {
@@ -36,6 +31,11 @@ IXUnknown* LibraryLoader::CreateObject(const GUID& iid) {
 LibraryLoader& CoreletLoader() {
   static LibraryLoader loader(L"Corelet.dll");
   return loader;
+}
+
+bool UsageReportWanted() {
+  DWORD value = 1;
+  return !ReadSettingDword(kUsageReportValue, value) || value != 0;
 }
 
 void ReportUsage(LibraryLoader& loader, const wchar_t* base) {

@@ -221,7 +221,7 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_REPORT_USAGE:
-      ReportUsage(CoreletLoader(), UsageReportBase());
+      if (UsageReportWanted()) ReportUsage(CoreletLoader(), UsageReportBase());
       result = 0;
       return true;
     case WM_COMMAND:

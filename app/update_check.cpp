@@ -6,18 +6,7 @@
 #include "win/module.h"
 #include "win/unique_any.h"
 
-#ifndef STASHLY_SERVER
-#define STASHLY_SERVER L"stashly.example"
-#endif
-
 namespace stashly {
-
-const wchar_t* UpdateIniAddress() {
-  return L"http://" STASHLY_SERVER L"/download/update.ini";
-}
-const wchar_t* UsageReportBase() {
-  return L"http://" STASHLY_SERVER L"/stat.php?src=stashly&type=open&";
-}
 
 namespace {
 

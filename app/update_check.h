@@ -5,7 +5,8 @@
 
 namespace stashly {
 
-// Where the program looks for news and reports its start; the host is a build option.
+// Where the program looks for news and reports its start; the host is a build option
+// (server_addresses.cpp).
 const wchar_t* UpdateIniAddress();
 const wchar_t* UsageReportBase();
 

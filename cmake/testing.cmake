@@ -12,13 +12,29 @@ if(CMAKE_CROSSCOMPILING AND BUILD_TESTING)
            COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session stop ${PROJECT_BINARY_DIR})
   set_tests_properties(wine.session.start PROPERTIES FIXTURES_SETUP wine)
   set_tests_properties(wine.session.stop PROPERTIES FIXTURES_CLEANUP wine)
+
+  # The maker's web server, stood in for by a small HTTP server on the loopback interface. Each
+  # bitness has a port of its own, so the two Windows trees can be tested at the same time.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(STASHLY_LOOPBACK_PORT 18732)
+  else()
+    set(STASHLY_LOOPBACK_PORT 18764)
+  endif()
+  set(STASHLY_LOOPBACK_DIR ${PROJECT_BINARY_DIR}/loopback)
+  add_test(NAME loopback.start COMMAND python3 ${PROJECT_SOURCE_DIR}/testing/loopback_server.py
+           start ${STASHLY_LOOPBACK_DIR} ${STASHLY_LOOPBACK_PORT})
+  add_test(NAME loopback.stop COMMAND python3 ${PROJECT_SOURCE_DIR}/testing/loopback_server.py
+           stop ${STASHLY_LOOPBACK_DIR})
+  set_tests_properties(loopback.start PROPERTIES FIXTURES_SETUP loopback)
+  set_tests_properties(loopback.stop PROPERTIES FIXTURES_CLEANUP loopback)
 endif()
 
-# stashly_add_test(<name> SOURCES ... [LIBS ...] [CODEPAGES] [NO_MAIN])
+# stashly_add_test(<name> SOURCES ... [LIBS ...] [CODEPAGES] [NO_MAIN] [LOOPBACK])
 # A GoogleTest program and one ctest entry for it. Under Wine the program runs with the ANSI
-# code page 1252; CODEPAGES adds a second entry that runs it under 936.
+# code page 1252; CODEPAGES adds a second entry that runs it under 936. LOOPBACK runs it with the
+# loopback HTTP server up (testing/loopback.h finds it).
 function(stashly_add_test name)
-  cmake_parse_arguments(T "CODEPAGES;NO_MAIN" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "CODEPAGES;NO_MAIN;LOOPBACK" "" "SOURCES;LIBS" ${ARGN})
   if(NOT BUILD_TESTING)
     return()
   endif()
@@ -40,12 +56,19 @@ function(stashly_add_test name)
       if(T_CODEPAGES)
         set(test ${name}.cp${acp})
       endif()
+      set(fixtures wine)
+      set(environment "STASHLY_LANG=${lang};STASHLY_EXPECT_ACP=${acp};GTEST_OUTPUT=xml:Z:${STASHLY_TEST_RESULTS}/${test}.xml")
+      if(T_LOOPBACK)
+        list(APPEND fixtures loopback)
+        list(APPEND environment "STASHLY_LOOPBACK_PORT=${STASHLY_LOOPBACK_PORT}"
+             "STASHLY_LOOPBACK_DIR=${STASHLY_LOOPBACK_DIR}")
+      endif()
       add_test(NAME ${test} COMMAND ${name})
       set_tests_properties(${test} PROPERTIES
-        FIXTURES_REQUIRED wine
+        FIXTURES_REQUIRED "${fixtures}"
         SKIP_RETURN_CODE 77
         RESOURCE_LOCK wine-user-state
-        ENVIRONMENT "STASHLY_LANG=${lang};STASHLY_EXPECT_ACP=${acp};GTEST_OUTPUT=xml:Z:${STASHLY_TEST_RESULTS}/${test}.xml")
+        ENVIRONMENT "${environment}")
     endforeach()
   else()
     add_test(NAME ${name} COMMAND ${name})

@@ -15,6 +15,8 @@ inline constexpr wchar_t kAutoHideValue[] = L"autohide";
 inline constexpr wchar_t kExitWhenCloseValue[] = L"exit_when_close";
 inline constexpr wchar_t kRightMenuValue[] = L"rightmenu";
 inline constexpr wchar_t kInstallPathValue[] = L"installpath";
+// The once-per-start usage report: 0 switches it off; missing or anything else means on.
+inline constexpr wchar_t kUsageReportValue[] = L"usagereport";
 
 // A REG_DWORD of exactly four bytes; any other type or size counts as missing.
 bool ReadSettingDword(const wchar_t* name, DWORD& value);

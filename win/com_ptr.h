@@ -1,11 +1,15 @@
 #pragma once
-// An owner for a COM interface pointer: AddRef on copy, Release when it lets go.
+// COM owners: interface pointers (AddRef on copy, Release when let go), BSTRs, VARIANTs, and a
+// COM initialisation for a scope.
 #include <windows.h>
 #include <unknwn.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <cstddef>
 #include <utility>
+
+#include "win/unique_any.h"
 
 namespace win {
 
@@ -91,6 +95,33 @@ class ScopedComInit {
 
  private:
   HRESULT result_;
+};
+
+struct BstrTraits {
+  using Type = BSTR;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type value) { ::SysFreeString(value); }
+};
+// A BSTR from SysAllocString, freed with SysFreeString (link oleaut32).
+using UniqueBstr = UniqueAny<BstrTraits>;
+
+// A VARIANT cleared with VariantClear at the end of the scope (link oleaut32).
+class ScopedVariant {
+ public:
+  ScopedVariant() { ::VariantInit(&value_); }
+  ~ScopedVariant() { ::VariantClear(&value_); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+
+  const VARIANT& get() const { return value_; }
+  // Clears what is held and hands out the variant for a call to fill.
+  VARIANT* put() {
+    ::VariantClear(&value_);
+    return &value_;
+  }
+
+ private:
+  VARIANT value_;
 };
 
 }  // namespace win

@@ -1,0 +1,70 @@
+#pragma once
+// The Windows side of the loopback HTTP server (testing/loopback_server.py), which ctest starts
+// for suites registered with LOOPBACK: its address, and the requests it has received.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "win/unique_any.h"
+
+namespace stashly::testing {
+
+struct LoopbackRequest {
+  std::string path;   // with its query
+  std::string agent;  // the User-Agent header, "-" when there was none
+};
+
+class Loopback {
+ public:
+  // The server's port; 0 when the suite runs without the server.
+  static int Port() {
+    const char* port = std::getenv("STASHLY_LOOPBACK_PORT");
+    return port ? std::atoi(port) : 0;
+  }
+  // "http://127.0.0.1:<port>" + path.
+  static std::wstring Url(const std::wstring& path) {
+    return L"http://127.0.0.1:" + std::to_wstring(Port()) + path;
+  }
+  // A file the server answers with for its name (under its files folder).
+  static std::wstring ServedFile(const std::wstring& name) {
+    return Folder() + L"\\files\\" + name;
+  }
+
+  // Every request so far, in the order they arrived.
+  static std::vector<LoopbackRequest> Requests() {
+    std::vector<LoopbackRequest> requests;
+    win::UniqueFile log(::CreateFileW(LogPath().c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!log) return requests;
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(log.get(), buffer, sizeof buffer, &read, nullptr) && read)
+      text.append(buffer, read);
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+      const std::string line = text.substr(start, end - start);
+      const size_t tab = line.find('\t');
+      requests.push_back(
+          {line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1)});
+    }
+    return requests;
+  }
+  // Forgets the requests so far.
+  static void Clear() { ::DeleteFileW(LogPath().c_str()); }
+
+ private:
+  // The server's folder, given as a Unix path; Wine shows the Unix root as drive Z:.
+  static std::wstring Folder() {
+    const char* folder = std::getenv("STASHLY_LOOPBACK_DIR");
+    std::wstring path = L"Z:";
+    for (const char* c = folder ? folder : ""; *c; ++c) path += *c == '/' ? L'\\' : wchar_t(*c);
+    return path;
+  }
+  static std::wstring LogPath() { return Folder() + L"\\requests.log"; }
+};
+
+}  // namespace stashly::testing
