@@ -86,7 +86,7 @@ struct IStatistic : IXUnknown {
 struct IRegister : IXUnknown {
   // 3. The machine's identifier, the MD5 of the first disk's model as 32 lower-case
   //    hexadecimal characters without terminator; `out` (33 zero-filled bytes) stays as it was
-  //    when the model cannot be read.
+  //    when the model cannot be read. The calling thread has COM initialised.
   virtual void STDMETHODCALLTYPE GetMachineId(char* out) = 0;
 
  protected:
@@ -102,8 +102,9 @@ struct XStringRef {
 struct IVersion : IXUnknown {
   // 3. The file version of `path` as "%d.%d.%d.%d" into `buffer` of `length` characters, with
   //    its terminator; 1 on success. 0, with the buffer as it was, when the file has no version
-  //    resource or the text does not fit (a cut version would be another version). A pointer to
-  //    the characters themselves is accepted in place of the string reference.
+  //    resource (or one of 16 KB or more) or the text does not fit (a cut version would be
+  //    another version). A pointer to the characters themselves is accepted in place of the
+  //    string reference.
   virtual int STDMETHODCALLTYPE GetFileVersion(const XStringRef* path, wchar_t* buffer,
                                                int length) = 0;
   // 4. Which Windows this is: 0 unknown or not NT, 1 another NT release, 2 5.0, 3 5.1, 4 5.2,

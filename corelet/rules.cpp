@@ -42,13 +42,6 @@ std::optional<std::wstring> ComposeReportAddress(std::wstring_view base, std::ws
   return address;
 }
 
-std::wstring FormatFileVersion(uint32_t mostSignificant, uint32_t leastSignificant) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", mostSignificant >> 16, mostSignificant & 0xFFFF,
-                leastSignificant >> 16, leastSignificant & 0xFFFF);
-  return std::wstring(text, text + std::strlen(text));
-}
-
 int WindowsVersionCode(bool ntPlatform, uint32_t major, uint32_t minor, bool amd64) {
   if (!ntPlatform) return 0;
   if (major == 5) {

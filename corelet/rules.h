@@ -31,10 +31,6 @@ std::optional<std::wstring> ComposeReportAddress(std::wstring_view base, std::ws
                                                  std::wstring_view machineId,
                                                  size_t capacity = kReportAddressCapacity);
 
-// "%d.%d.%d.%d" of a fixed file version: the high and low words of the most significant double
-// word, then of the least significant one. At most 23 characters.
-std::wstring FormatFileVersion(uint32_t mostSignificant, uint32_t leastSignificant);
-
 // Which Windows this is, 0 to 7 (see IVersion::GetOSVersion).
 int WindowsVersionCode(bool ntPlatform, uint32_t major, uint32_t minor, bool amd64);
 

@@ -33,15 +33,9 @@ struct Request {
 
 // Sends the request and closes it as soon as the answer's headers are in; the body is not read.
 void Send(const std::wstring& address) {
-  DWORD state = 0;
-  ::InternetGetConnectedState(&state, 0);
-  win::UniqueInternet session(
-      (state & INTERNET_CONNECTION_PROXY)
-          ? ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
-          : ::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY, nullptr,
-                            nullptr, 0));
-  if (!session) return;
-  win::UniqueInternet request(::InternetOpenUrlW(session.get(), address.c_str(), nullptr, 0,
+  win::InternetSession session = win::OpenInternetSession(kAgent);
+  if (!session.handle) return;
+  win::UniqueInternet request(::InternetOpenUrlW(session.handle.get(), address.c_str(), nullptr, 0,
                                                  INTERNET_FLAG_NO_CACHE_WRITE, 0));
 }
 
@@ -74,7 +68,7 @@ unsigned __stdcall Worker(void* argument) {
     if (auto address = ComposeReportAddress(request->base, ProgramVersion(), MachineId()))
       Send(*address);
   }
-  if (library) ::FreeLibraryAndExitThread(library, 0);
+  ::FreeLibraryAndExitThread(library, 0);
   return 0;
 }
 
@@ -89,12 +83,14 @@ int CStatistic::Report(const wchar_t* base) {
   auto request = std::make_unique<Request>();
   request->object = win::ComPtr<stashly::IStatistic>(this);
   request->base.assign(base, baseLength);
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Worker),
-                       &request->library);
+  // Without a hold on this library the worker could outlive its code: then nothing is sent.
+  if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&Worker), &request->library))
+    return 1;
   const HMODULE library = request->library;
   const uintptr_t thread = ::_beginthreadex(nullptr, 0, Worker, request.get(), 0, nullptr);
   if (!thread) {
-    if (library) ::FreeLibrary(library);
+    ::FreeLibrary(library);
     return 1;
   }
   request.release();

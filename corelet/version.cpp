@@ -1,57 +1,47 @@
 // CVersion: a file's version from its version resource, and which Windows this is.
 #include <cwchar>
-#include <memory>
 
 #include "corelet/objects.h"
+#include "win/file_version.h"
 
 namespace corelet {
 namespace {
 
-constexpr DWORD kVersionInfoLimit = 16384;
 constexpr size_t kLongestPath = 32768;
 
-// Whether `bytes` bytes at `address` lie in committed, readable memory of this process.
-bool Readable(const void* address, size_t bytes) {
-  auto at = reinterpret_cast<uintptr_t>(address);
-  const uintptr_t end = at + bytes;
-  if (!address || end < at) return false;
-  while (at < end) {
+// The end of the committed, readable memory from `address` on (at most `limit` bytes
+// further), or `address` itself when it is not readable.
+uintptr_t ReadableEnd(uintptr_t address, uintptr_t limit) {
+  uintptr_t at = address;
+  while (at < limit) {
     MEMORY_BASIC_INFORMATION region{};
-    if (!::VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region)) return false;
+    if (!::VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region)) break;
     constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY |
                                 PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
     if (region.State != MEM_COMMIT || !(region.Protect & kReadable) ||
         (region.Protect & PAGE_GUARD))
-      return false;
+      break;
     at = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
   }
-  return true;
+  return at;
+}
+
+bool Readable(const void* address, size_t bytes) {
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  return address && at + bytes > at && ReadableEnd(at, at + bytes) >= at + bytes;
 }
 
 // A NUL-terminated wide string at `text` that lies wholly in readable memory, no longer than a
-// path can be; null otherwise.
+// path can be; null otherwise. Memory is asked about region by region, not character by
+// character.
 const wchar_t* ReadableText(const wchar_t* text) {
-  for (size_t length = 0; length < kLongestPath; ++length) {
-    if (!Readable(text + length, sizeof(wchar_t))) return nullptr;
-    if (text[length] == L'\0') return text;
-  }
-  return nullptr;
-}
-
-// The fixed file version of `path`, or false.
-bool FixedVersion(const wchar_t* path, VS_FIXEDFILEINFO& fixed) {
-  DWORD ignored = 0;
-  const DWORD size = ::GetFileVersionInfoSizeW(path, &ignored);
-  if (size == 0 || size >= kVersionInfoLimit) return false;
-  auto data = std::make_unique<BYTE[]>(kVersionInfoLimit);
-  if (!::GetFileVersionInfoW(path, 0, kVersionInfoLimit, data.get())) return false;
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!::VerQueryValueW(data.get(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
-      length < sizeof(VS_FIXEDFILEINFO))
-    return false;
-  fixed = *info;
-  return true;
+  const auto start = reinterpret_cast<uintptr_t>(text);
+  if (!text || start % alignof(wchar_t)) return nullptr;
+  const uintptr_t limit = start + kLongestPath * sizeof(wchar_t);
+  if (limit < start) return nullptr;
+  const uintptr_t end = ReadableEnd(start, limit);
+  const size_t characters = (end - start) / sizeof(wchar_t);
+  return ::wmemchr(text, L'\0', characters) ? text : nullptr;
 }
 
 }  // namespace
@@ -60,15 +50,12 @@ int CVersion::GetFileVersion(const stashly::XStringRef* path, wchar_t* buffer, i
   if (!buffer || length <= 0 || !Readable(path, sizeof *path)) return 0;
   // The path comes as a reference to a string object; a caller that hands the characters
   // themselves is served too rather than sent to read whatever their first bytes point at.
-  VS_FIXEDFILEINFO fixed{};
-  const wchar_t* byReference = ReadableText(path->text);
-  const wchar_t* plain = ReadableText(reinterpret_cast<const wchar_t*>(path));
-  if (!(byReference && FixedVersion(byReference, fixed)) && !(plain && FixedVersion(plain, fixed)))
-    return 0;
-  const std::wstring text = FormatFileVersion(fixed.dwFileVersionMS, fixed.dwFileVersionLS);
+  std::optional<std::wstring> text = win::FileVersionText(ReadableText(path->text));
+  if (!text) text = win::FileVersionText(ReadableText(reinterpret_cast<const wchar_t*>(path)));
+  if (!text) return 0;
   // A version cut to fit would be another version: a buffer too short for it gets none.
-  if (text.size() >= static_cast<size_t>(length)) return 0;
-  std::wmemcpy(buffer, text.c_str(), text.size() + 1);
+  if (text->size() >= static_cast<size_t>(length)) return 0;
+  std::wmemcpy(buffer, text->c_str(), text->size() + 1);
   return 1;
 }
 

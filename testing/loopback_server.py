@@ -5,14 +5,20 @@
   loopback_server.py stop <state-dir>           stop it
 
 Every request is appended to <state-dir>/requests.log as one line: the path with its query, a
-tab, the User-Agent header ("-" when there is none). The answer depends on the path:
-  /slow/<ms>/rest   waits <ms> milliseconds, then answers as for /rest
-  /status/<code>/.. answers with that status and a short body
-  anything else     the file of that name under <state-dir>/files when there is one, else 200 "ok"
+tab, the User-Agent header ("-" when there is none). Files are served from <state-dir>/files;
+a file that is not there is a 404. Path prefixes change the answer and can be combined:
+  /slow/<ms>/...     wait <ms> milliseconds before answering
+  /status/<code>/... answer with that status (and the file's body, or a short text)
+  /short/...         announce the whole length but send only half the body, then hang up
+  /nolength/...      send no Content-Length; the end of the body is the end of the connection
+  /drip/<ms>/...     send the body in 4096-byte pieces, <ms> milliseconds apart
+Beside a served file, a file of the same name ending in ".delay" holds milliseconds to wait
+before answering for it.
 """
 import http.server
 import os
 import signal
+import socket
 import sys
 import threading
 import time
@@ -31,32 +37,63 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with Handler.lock:
             with open(os.path.join(Handler.state, "requests.log"), "a", encoding="utf-8") as log:
                 log.write(self.path + "\t" + agent + "\n")
-        path = self.path
-        status = 200
+        path, status, short, nolength, drip = self.path, None, False, False, 0
         while True:
             parts = path.split("/", 3)
-            if len(parts) >= 3 and parts[1] == "slow" and parts[2].isdigit():
-                time.sleep(int(parts[2]) / 1000.0)
-                path = "/" + (parts[3] if len(parts) > 3 else "")
-            elif len(parts) >= 3 and parts[1] == "status" and parts[2].isdigit():
-                status = int(parts[2])
-                path = "/" + (parts[3] if len(parts) > 3 else "")
+            head = parts[1] if len(parts) > 1 else ""
+            number = parts[2] if len(parts) > 2 and parts[2].isdigit() else None
+            rest = "/" + (parts[3] if len(parts) > 3 else "")
+            if head == "slow" and number:
+                time.sleep(int(number) / 1000.0)
+                path = rest
+            elif head == "status" and number:
+                status, path = int(number), rest
+            elif head == "drip" and number:
+                drip, path = int(number), rest
+            elif head in ("short", "nolength"):
+                short, nolength = short or head == "short", nolength or head == "nolength"
+                path = "/" + "/".join(parts[2:])
             else:
                 break
-        name = os.path.normpath(path.split("?", 1)[0].lstrip("/"))
+        name = os.path.normpath(path.split("?", 1)[0].split("#", 1)[0].lstrip("/"))
         file = os.path.join(Handler.state, "files", name)
-        body = b"ok"
+        body = None
         if not name.startswith("..") and os.path.isfile(file):
             with open(file, "rb") as f:
                 body = f.read()
+            try:
+                with open(file + ".delay") as f:
+                    time.sleep(int(f.read().strip() or 0) / 1000.0)
+            except (OSError, ValueError):
+                pass
+        if status is None:
+            status = 200 if body is not None else 404
+        if body is None:
+            body = b"no such file" if status == 404 else b"ok"
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("Content-Length", str(len(body)))
+        if nolength:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        else:
+            self.send_header("Content-Length", str(len(body)))
         self.end_headers()
+        if short:
+            body = body[: len(body) // 2]
+            self.close_connection = True
         try:
-            self.wfile.write(body)
-        except (BrokenPipeError, ConnectionResetError):
-            pass
+            if drip:
+                for i in range(0, len(body), 4096):
+                    self.wfile.write(body[i : i + 4096])
+                    self.wfile.flush()
+                    time.sleep(drip / 1000.0)
+            else:
+                self.wfile.write(body)
+            self.wfile.flush()
+            if short:
+                self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            self.close_connection = True
 
 
 def start(state, port):
@@ -65,14 +102,16 @@ def start(state, port):
     Handler.state = state
     server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
     server.daemon_threads = True
-    if os.fork():
+    child = os.fork()
+    if child:
+        # Written before start returns, so that a stop right after it finds the server.
+        with open(os.path.join(state, "server.pid"), "w") as f:
+            f.write(str(child))
         return 0
     os.setsid()
     devnull = os.open(os.devnull, os.O_RDWR)
     for fd in (0, 1, 2):
         os.dup2(devnull, fd)
-    with open(os.path.join(state, "server.pid"), "w") as f:
-        f.write(str(os.getpid()))
     server.serve_forever()
     return 0
 
@@ -82,7 +121,10 @@ def stop(state):
     try:
         with open(pidfile) as f:
             pid = int(f.read().strip())
-        os.kill(pid, signal.SIGTERM)
+        # Only our own server: the number may belong to another program by now.
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            if b"loopback_server.py" in f.read():
+                os.kill(pid, signal.SIGTERM)
     except (OSError, ValueError):
         pass
     try:

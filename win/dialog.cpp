@@ -47,9 +47,18 @@ INT_PTR Dialog::RunModal(HWND owner) {
 HWND Dialog::CreateModeless(HWND owner) {
   if (hwnd()) return nullptr;
   std::vector<std::uint8_t> bytes = Template().Build();
-  HWND hwnd = ::CreateDialogIndirectParamW(
+  return Adopt(::CreateDialogIndirectParamW(
       CurrentModule(), reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), owner,
-      &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+      &Dialog::DialogProc, reinterpret_cast<LPARAM>(this)));
+}
+
+HWND Dialog::CreateModelessFromResource(HWND owner, UINT templateId) {
+  if (hwnd()) return nullptr;
+  return Adopt(::CreateDialogParamW(CurrentModule(), MAKEINTRESOURCEW(templateId), owner,
+                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this)));
+}
+
+HWND Dialog::Adopt(HWND hwnd) {
   if (hwnd && this->hwnd() != hwnd) {
     ::DestroyWindow(hwnd);
     return nullptr;

@@ -22,6 +22,8 @@ class Dialog : public WindowBase {
   INT_PTR RunModal(HWND owner);
   // Creates the dialog modeless (shown only when its template has WS_VISIBLE). Null on failure.
   HWND CreateModeless(HWND owner);
+  // The same from dialog resource `templateId` of the module this code is linked into.
+  HWND CreateModelessFromResource(HWND owner, UINT templateId);
 
   bool EndDialog(INT_PTR result) const { return hwnd() && ::EndDialog(hwnd(), result) != FALSE; }
   bool DestroyWindow() const { return hwnd() && ::DestroyWindow(hwnd()) != FALSE; }
@@ -32,6 +34,8 @@ class Dialog : public WindowBase {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // A window just made for this object, or null when it did not bind to it.
+  HWND Adopt(HWND hwnd);
   INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
 };
 

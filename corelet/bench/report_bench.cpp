@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   std::vector<double> times;
   for (int i = 0; i < rounds; ++i) {
     auto* statistic = static_cast<stashly::IStatistic*>(create(&stashly::IID_IStatistic));
+    if (!statistic) return 1;
     ::QueryPerformanceCounter(&start);
     statistic->Report(L"http://127.0.0.1:9/stat.php?src=stashly&type=open&");
     ::QueryPerformanceCounter(&end);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/version_text.h"
 #include "corelet/md5.h"
 
 namespace corelet {
@@ -112,8 +113,8 @@ TEST(ReportAddress, JoinsThePiecesAndRefusesWhatDoesNotFit) {
 }
 
 TEST(Formats, VersionsWindowsDrivesAndProcessor) {
-  EXPECT_EQ(FormatFileVersion(0x00010000, 0x00000001), L"1.0.0.1");
-  EXPECT_EQ(FormatFileVersion(0xFFFFFFFF, 0xFFFFFFFF), L"65535.65535.65535.65535");
+  EXPECT_EQ(stashly::FormatFileVersion(0x00010000, 0x00000001), L"1.0.0.1");
+  EXPECT_EQ(stashly::FormatFileVersion(0xFFFFFFFF, 0xFFFFFFFF), L"65535.65535.65535.65535");
 
   const struct {
     bool nt;
