@@ -7,8 +7,6 @@ if(BUILD_TESTING)
                    LIBS skin_image_provider test_support_images)
   # The binding looks for Pictora.dll beside the program; the test moves it away and back and
   # swaps in the look-alike with one export missing.
-  add_custom_command(TARGET skin_image_provider_tests POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Pictora>
-            $<TARGET_FILE:pictora_half_provider> $<TARGET_FILE_DIR:skin_image_provider_tests>)
-  add_dependencies(skin_image_provider_tests Pictora pictora_half_provider)
+  stashly_lay_beside(skin_image_provider_tests FILES $<TARGET_FILE:Pictora>
+                     $<TARGET_FILE:pictora_half_provider>)
 endif()

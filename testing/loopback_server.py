@@ -12,6 +12,10 @@ a file that is not there is a 404. Path prefixes change the answer and can be co
   /short/...         announce the whole length but send only half the body, then hang up
   /nolength/...      send no Content-Length; the end of the body is the end of the connection
   /drip/<ms>/...     send the body in 4096-byte pieces, <ms> milliseconds apart
+  /loop/...          redirect to the same address, for ever
+  /moved/...         redirect to the rest of the path
+  /hops/<n>/...      redirect n times before answering for the rest
+  /tofile/...        redirect to a file: address
 Beside a served file, a file of the same name ending in ".delay" holds milliseconds to wait
 before answering for it.
 """
@@ -37,6 +41,28 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with Handler.lock:
             with open(os.path.join(Handler.state, "requests.log"), "a", encoding="utf-8") as log:
                 log.write(self.path + "\t" + agent + "\n")
+        hops = self.path.split("/", 3)
+        if len(hops) == 4 and hops[1] == "hops" and hops[2].isdigit() and int(hops[2]) > 0:
+            self.send_response(302)
+            self.send_header("Location", "/hops/%d/%s" % (int(hops[2]) - 1, hops[3]))
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if len(hops) == 4 and hops[1] == "hops" and hops[2].isdigit():
+            self.path = "/" + hops[3]
+        if self.path.startswith("/tofile/"):
+            self.send_response(302)
+            self.send_header("Location", "file:///C:/windows/notepad.exe")
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if self.path.startswith(("/loop/", "/moved/")):
+            self.send_response(302)
+            moved = self.path.startswith("/moved/")
+            self.send_header("Location", self.path[len("/moved"):] if moved else self.path)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
         path, status, short, nolength, drip = self.path, None, False, False, 0
         while True:
             parts = path.split("/", 3)

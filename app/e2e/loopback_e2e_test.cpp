@@ -1,0 +1,228 @@
+// The real program built with the loopback server as the maker's web server (loopback\Stashly.exe,
+// with the real Corelet.dll and Renova.dll beside it): the usage report, once per start and
+// never when the user switched it off; the update check, once per start, up to a started
+// installer, and an exit that does not wait for a slow server.
+#include <windows.h>
+#include <shlwapi.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "abi/xunknown.h"
+#include "store/settings_store.h"
+#include "testing/e2e_support.h"
+#include "testing/loopback.h"
+#include "win/module.h"
+#include "win/shell_paths.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+namespace {
+
+using namespace e2e;
+using testing::Loopback;
+
+constexpr DWORD kOne = 1, kTwo = 2;
+
+std::wstring LoopbackProgram() {
+  return win::FileBesideProgram(L"loopback\\Stashly.exe");
+}
+
+std::vector<std::string> Reports() {
+  std::vector<std::string> reports;
+  for (const auto& request : Loopback::Requests())
+    if (request.path.rfind("/stat.php?", 0) == 0) reports.push_back(request.path);
+  return reports;
+}
+
+// This machine's id as the library beside the program makes it.
+std::string MachineId() {
+  win::UniqueModule library(
+      ::LoadLibraryW(win::FileBesideProgram(L"loopback\\Corelet.dll").c_str()));
+  const auto create = win::GetExport<CreateInstanceFn>(library.get(), "CreateInstance");
+  if (!create) return "<no library>";
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  char id[33] = {};
+  if (auto* registrar = static_cast<IRegister*>(create(&IID_IRegister))) {
+    registrar->GetMachineId(id);
+    registrar->Release();
+  }
+  ::CoUninitialize();
+  return id;
+}
+
+bool LoadsModule(HANDLE process, const wchar_t* name) {
+  win::UniqueFile snapshot(
+      ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, ::GetProcessId(process)));
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Module32FirstW(snapshot.get(), &entry); more;
+       more = ::Module32NextW(snapshot.get(), &entry))
+    if (::lstrcmpiW(entry.szModule, name) == 0) return true;
+  return false;
+}
+
+class ReportE2e : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Loopback::Port(), 0);
+    KillStrays();
+    ::SHDeleteValueW(HKEY_CURRENT_USER, kSettingsKey, kUsageReportValue);
+    WriteSettingDword(kAutoHideValue, 0);
+    Loopback::Clear();
+  }
+  void TearDown() override {
+    KillStrays();
+    ::SHDeleteValueW(HKEY_CURRENT_USER, kSettingsKey, kUsageReportValue);
+  }
+};
+
+// (That a second instance reports nothing is shown with stand-in libraries that record every
+// call as it is made: SecondStartMakesNoCallsIntoTheLibraries.)
+TEST_F(ReportE2e, EachStartReportsExactlyOnce) {
+  const std::string expected = "/stat.php?src=stashly&type=open&ver=1.0.0.1&userid=" + MachineId();
+  // "usagereport" missing, or any value but 0: on.
+  for (const DWORD* setting : {static_cast<const DWORD*>(nullptr), &kTwo, &kOne}) {
+    SCOPED_TRACE(setting ? *setting : 999);
+    KillStrays();
+    Loopback::Clear();
+    if (setting) WriteSettingDword(kUsageReportValue, *setting);
+    Program program(LoopbackProgram());
+    ASSERT_TRUE(program.WaitForWindow());
+    ASSERT_TRUE(WaitFor([] { return !Reports().empty(); }));
+    ::Sleep(1000);
+    EXPECT_EQ(Reports(), std::vector<std::string>{expected});
+    for (const auto& request : Loopback::Requests())
+      EXPECT_TRUE(request.path != expected || request.agent == "Mircrosoft Internet Explorer");
+  }
+}
+
+TEST_F(ReportE2e, SwitchedOffNothingIsSentAndTheLibraryIsNotLoaded) {
+  WriteSettingDword(kUsageReportValue, 0);
+  Program program(LoopbackProgram());
+  ASSERT_TRUE(program.WaitForWindow());
+  // A report goes out within a moment of the window's start when it is on (above).
+  ::Sleep(1500);
+  EXPECT_TRUE(Reports().empty());
+  EXPECT_TRUE(LoadsModule(program.handle(), L"Pictora.dll")) << "the module list is readable";
+  EXPECT_FALSE(LoadsModule(program.handle(), L"Corelet.dll"));
+}
+
+int IniRequests() {
+  int count = 0;
+  for (const auto& request : Loopback::Requests()) count += request.path == "/download/update.ini";
+  return count;
+}
+
+// Writes a file the server answers with.
+void Serve(const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = Loopback::ServedFile(name);
+  win::CreateFolderTree(win::ParentFolder(path));
+  win::UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                  &written, nullptr));
+}
+
+std::string FileBytes(const std::wstring& path) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+  std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
+  DWORD read = 0;
+  if (file) ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  return bytes;
+}
+
+// The visible top-level window titled `title` that belongs to `process`.
+HWND WindowOf(HANDLE process, const wchar_t* title) {
+  HWND found = nullptr;
+  WaitFor([&] {
+    for (HWND w : WindowsTitled(title)) {
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(w, &pid);
+      if (pid == ::GetProcessId(process) && ::IsWindowVisible(w)) found = w;
+    }
+    return found != nullptr;
+  });
+  return found;
+}
+
+// The update module's temporary files ("ren*.tmp") in the temporary folder.
+std::vector<std::wstring> TemporaryCopies() {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  win::UniqueFile search(::FindFirstFileW((std::wstring(temp) + L"ren*.tmp").c_str(), &found));
+  for (bool more = bool(search); more; more = ::FindNextFileW(search.get(), &found))
+    names.push_back(found.cFileName);
+  return names;
+}
+
+class UpdateE2e : public ReportE2e {
+ protected:
+  void SetUp() override {
+    ReportE2e::SetUp();
+    ::DeleteFileW(InstallerMarker().c_str());
+  }
+  void TearDown() override {
+    ReportE2e::TearDown();
+    // Every other start of the program must find no news.
+    for (const wchar_t* name : {L"download\\update.ini", L"download\\update.ini.delay"})
+      ::DeleteFileW(Loopback::ServedFile(name).c_str());
+  }
+  static std::wstring InstallerMarker() {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"renova_test_installer.txt";
+  }
+};
+
+TEST_F(UpdateE2e, EachStartChecksOnceAndANewerVersionEndsInTheStartedInstaller) {
+  Serve(L"download\\setup.exe", FileBytes(win::FileBesideProgram(L"loopback\\test_installer.exe")));
+  const std::wstring url = Loopback::Url(L"/download/setup.exe");
+  Serve(L"download\\update.ini",
+        "[stashly]\r\nversion=9.0.0.0\r\nurl=" + std::string(url.begin(), url.end()) + "\r\n");
+  Program program(LoopbackProgram());
+  const HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  const HWND offer = WindowOf(program.handle(), L"升级");
+  ASSERT_TRUE(offer) << "the newer version is offered";
+  EXPECT_EQ(IniRequests(), 1);
+  ::PostMessageW(offer, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor(
+      [&] { return ::GetFileAttributesW(InstallerMarker().c_str()) != INVALID_FILE_ATTRIBUTES; },
+      30000));
+  EXPECT_TRUE(WaitForGone(offer));
+  // The update module leaves the program running; nothing checks a second time.
+  EXPECT_TRUE(::IsWindow(main));
+  EXPECT_EQ(IniRequests(), 1);
+  // The installer, once it has ended, and its folder go with the test.
+  const std::string ran = FileBytes(InstallerMarker());
+  const std::wstring installer(reinterpret_cast<const wchar_t*>(ran.data()),
+                               ran.size() / sizeof(wchar_t));
+  EXPECT_TRUE(WaitFor([&] { return ::DeleteFileW(installer.c_str()) != FALSE; }));
+  EXPECT_TRUE(::RemoveDirectoryW(win::ParentFolder(installer).c_str()));
+  ::DeleteFileW(InstallerMarker().c_str());
+}
+
+TEST_F(UpdateE2e, ExitWhileTheCheckWaitsForASlowServerEndsAtOnce) {
+  Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\n");
+  Serve(L"download\\update.ini.delay", "8000");
+  const std::vector<std::wstring> before = TemporaryCopies();
+  Program program(LoopbackProgram());
+  const HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitFor([] { return IniRequests() == 1; }));
+  ::PostMessageW(main, WM_COMMAND, IDOK, 0);  // the exit command
+  EXPECT_EQ(program.WaitForExit(5000), 1);
+  // The INI is read from memory: the exit left no temporary copy behind.
+  EXPECT_EQ(TemporaryCopies(), before);
+}
+
+}  // namespace
+}  // namespace stashly

@@ -1,0 +1,323 @@
+// Renova.dll bound by name from this program's folder and called as the program calls it, on a
+// thread of its own, against the loopback server: the check, the dialog, the download and the
+// installer's start.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "abi/update_module.h"
+#include "testing/loopback.h"
+#include "win/module.h"
+#include "win/shell_paths.h"
+#include "win/unique_any.h"
+
+namespace renova {
+namespace {
+
+using stashly::testing::Loopback;
+
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs = 15000) {
+  for (DWORD start = ::GetTickCount();; ::Sleep(20)) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    if (pred()) return true;
+    if (::GetTickCount() - start > timeoutMs) return false;
+  }
+}
+
+std::wstring TempFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, folder);
+  std::wstring path = folder;
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+// Names in the temporary folder that the module makes: its INI copies ("ren*.tmp") and the
+// installers' folders ("renova-*").
+std::vector<std::wstring> ModuleLeftovers() {
+  std::vector<std::wstring> names;
+  for (const wchar_t* pattern : {L"\\ren*.tmp", L"\\renova-*"}) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((TempFolder() + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do names.push_back(found.cFileName);
+    while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  return names;
+}
+
+std::wstring InstallerMarker() {
+  return TempFolder() + L"\\renova_test_installer.txt";
+}
+
+void Serve(const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = Loopback::ServedFile(name);
+  win::CreateFolderTree(win::ParentFolder(path));
+  win::UniqueFile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                  &written, nullptr));
+}
+
+std::string Ini(const std::string& body) {
+  return "[stashly]\r\n" + body;
+}
+
+// One call of the export on a thread of its own, as the program makes it.
+class Check {
+ public:
+  Check(std::wstring ini, const wchar_t* current) : ini_(std::move(ini)), current_(current) {
+    static const auto check = win::GetExport<stashly::CheckForNewVersionFn>(
+        ::LoadLibraryW(win::FileBesideProgram(L"Renova.dll").c_str()), "CheckForNewVersion");
+    check_ = check;
+    thread_.reset(::CreateThread(nullptr, 0, Run, this, 0, &id_));
+  }
+  ~Check() { Finish(); }
+  // The result, once the call has returned (-1 when it did not within the time).
+  int Finish(DWORD timeoutMs = 30000) {
+    if (thread_ && ::WaitForSingleObject(thread_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+    return result_;
+  }
+  // The update dialog of this call, once it is shown.
+  HWND Dialog() {
+    HWND found = nullptr;
+    WaitFor([&] {
+      ::EnumThreadWindows(id_, FindUpdateDialog, reinterpret_cast<LPARAM>(&found));
+      return found != nullptr || ::WaitForSingleObject(thread_.get(), 0) == WAIT_OBJECT_0;
+    });
+    return found;
+  }
+
+ private:
+  static BOOL CALLBACK FindUpdateDialog(HWND window, LPARAM found) {
+    wchar_t title[32] = {};
+    ::GetWindowTextW(window, title, 32);
+    if (::IsWindowVisible(window) && std::wstring(title) == L"升级")
+      *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+  }
+  static DWORD WINAPI Run(void* self) {
+    auto* check = static_cast<Check*>(self);
+    check->result_ =
+        check->check_ ? check->check_(check->ini_.c_str(), L"stashly", check->current_) : -2;
+    return 0;
+  }
+  std::wstring ini_;
+  const wchar_t* current_;
+  stashly::CheckForNewVersionFn check_ = nullptr;
+  int result_ = -1;
+  DWORD id_ = 0;
+  win::UniqueHandle thread_;
+};
+
+// The control with id -1, the question line (0xFFFF or -1, as the system widens the id).
+HWND QuestionLine(HWND dialog) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    const auto id = static_cast<DWORD>(::GetWindowLongPtrW(child, GWLP_ID));
+    if (id == 0xFFFFFFFF || id == 0xFFFF) return child;
+  }
+  return nullptr;
+}
+
+std::string InstallerBytes(size_t padding = 0) {
+  win::UniqueFile file(::CreateFileW(win::FileBesideProgram(L"test_installer.exe").c_str(),
+                                     GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+  std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
+  DWORD read = 0;
+  if (file) ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  // Bytes after the image do not stop a program from running.
+  return bytes + std::string(padding, 'x');
+}
+
+std::string Narrow(const std::wstring& ascii) {
+  return std::string(ascii.begin(), ascii.end());
+}
+
+std::wstring Text(HWND dialog, int id) {
+  wchar_t text[512] = {};
+  ::GetWindowTextW(::GetDlgItem(dialog, id), text, 512);
+  return text;
+}
+
+class Renova : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Loopback::Port(), 0);
+    Loopback::Clear();
+    ::DeleteFileW(InstallerMarker().c_str());
+    leftovers_ = ModuleLeftovers();
+  }
+  void TearDown() override { EXPECT_EQ(ModuleLeftovers(), leftovers_) << "the module tidies up"; }
+  std::vector<std::wstring> leftovers_;
+};
+
+TEST_F(Renova, ChecksThatShowNoDialog) {
+  std::string huge = Ini("version=9.0.0.0\r\nurl=http://h/setup.exe\r\n");
+  huge += std::string(2 << 20, '#');
+  std::string hostile =
+      "\x01\x80\x9Fgarbage\r\n[]\r\n=\r\n[stashly]\r\nversion=9.0.0.0\r\nurl="
+      "\\\\server\\share\\setup.exe\r\ninfo=";
+  hostile += std::string(100000, 'i') + "\r\n";
+  for (int i = 0; i < 10000; ++i)
+    hostile += "key" + std::to_string(i) + "=" + std::string(40, 'v') + "\r\n";
+  Serve(L"same.ini", Ini("version=1.0.0.1\r\nurl=http://h/setup.exe\r\n"));
+  Serve(L"older.ini", Ini("version=1.0.0.0\r\nurl=http://h/setup.exe\r\n"));
+  Serve(L"other.ini", "[another]\r\nversion=9.0.0.0\r\n");
+  Serve(L"nourl.ini", Ini("version=9.0.0.0\r\n"));
+  Serve(L"file.ini", Ini("version=9.0.0.0\r\nurl=file:///C:/windows/notepad.exe\r\n"));
+  Serve(L"own.ini", Ini("version=2.0.0.0\r\nurl=http://h/setup.exe\r\n"));
+  Serve(L"huge.ini", huge);
+  Serve(L"hostile.ini", hostile);
+  const struct {
+    std::wstring path;
+    const wchar_t* current;  // null: the test program's own version, 2.0.0.0
+    int result;
+  } cases[] = {
+      {L"/same.ini", L"1.0.0.1", 0},
+      {L"/older.ini", L"1.0.0.1", 0},
+      {L"/same.ini", L"1.0.0.01", 0},  // numbers, not texts
+      {L"/other.ini", L"1.0.0.1", 0},  // no section: 1.0.0.0
+      {L"/other.ini", L"0.9", 1},      // ... which is newer than 0.9; no url, no dialog
+      {L"/nourl.ini", L"1.0.0.1", 1},
+      {L"/file.ini", L"1.0.0.1", 1},  // not a web address: never started
+      {L"/own.ini", nullptr, 0},
+      {L"/nourl.ini", nullptr, 1},
+      {L"/status/404/nourl.ini", L"1.0.0.1", 0},  // an error page is no INI
+      {L"/short/nourl.ini", L"1.0.0.1", 0},       // nor half of one
+      {L"/huge.ini", L"1.0.0.1", 0},
+      {L"/hostile.ini", L"1.0.0.1", 1},
+      {L"/missing.ini", L"1.0.0.1", 0},
+      {L"/moved/nourl.ini", L"1.0.0.1", 1},    // a redirect is followed,
+      {L"/hops/10/nourl.ini", L"1.0.0.1", 1},  // ten of them too,
+      {L"/hops/11/nourl.ini", L"1.0.0.1", 0},  // but not eleven,
+      {L"/loop/nourl.ini", L"1.0.0.1", 0},     // nor a loop,
+      {L"/tofile/nourl.ini", L"1.0.0.1", 0},   // nor one to another scheme
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::string(c.path.begin(), c.path.end()));
+    Check check(Loopback::Url(c.path), c.current);
+    EXPECT_EQ(check.Finish(), c.result);
+  }
+  Check unreachable(L"http://127.0.0.1:" + std::to_wstring(Loopback::Port() + 1) + L"/a.ini",
+                    L"1.0.0.1");
+  EXPECT_EQ(unreachable.Finish(), 0);
+}
+
+class Snapwell {
+ public:
+  Snapwell() {
+    WNDCLASSW spec{};
+    spec.lpfnWndProc = Proc;
+    spec.hInstance = ::GetModuleHandleW(nullptr);
+    spec.lpszClassName = L"RenovaTestSnapwell";
+    ::RegisterClassW(&spec);
+    window_.reset(::CreateWindowW(L"RenovaTestSnapwell", L"Snapwell", WS_OVERLAPPED, 0, 0, 50, 50,
+                                  nullptr, nullptr, spec.hInstance, nullptr));
+    command = 0;
+  }
+  static inline WPARAM command = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) command = wParam;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  win::UniqueWindow window_;
+};
+
+TEST_F(Renova, DialogOffersTheVersionAndStartsTheDownloadedInstaller) {
+  Serve(L"download\\setup.exe", InstallerBytes(512 << 10));
+  const std::wstring url = Loopback::Url(L"/drip/5/download/setup.exe?from=test");
+  Serve(L"offer.ini",
+        Ini("version=9.0.0.2\r\nurl=" + Narrow(url) + "\r\ninfo=line one\\nline two\r\n"));
+  Snapwell snapwell;
+
+  Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1");
+  const HWND dialog = check.Dialog();
+  ASSERT_TRUE(dialog);
+  wchar_t text[128] = {};
+  ::GetWindowTextW(QuestionLine(dialog), text, 128);
+  EXPECT_STREQ(text, L"stashly有新版本9.0.0.2了，是否更新？");
+  EXPECT_EQ(Text(dialog, 1004), L"line one\r\nline two");
+  EXPECT_EQ(Text(dialog, 1001), Loopback::Url(L"/"));
+  EXPECT_EQ(Text(dialog, 1003), L"等待下载");
+  EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, 1002)));
+  EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, 1003)));
+
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  // Under way (half a megabyte, a piece every 5 ms): the progress shows, "升级" is off.
+  ASSERT_TRUE(WaitFor([&] { return Text(dialog, 1003).find(L"已下载") == 0; }));
+  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(dialog, 1002)));
+  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(dialog, 1003)));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDOK)));
+  EXPECT_EQ(check.Finish(), 1);
+  ASSERT_TRUE(WaitFor(
+      [] { return ::GetFileAttributesW(InstallerMarker().c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  EXPECT_TRUE(WaitFor([] { return Snapwell::command == IDCANCEL; }));
+  // It ran from a folder of its own under the temporary folder, under the address's name.
+  win::UniqueFile marker(::CreateFileW(InstallerMarker().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+  wchar_t ran[MAX_PATH] = {};
+  DWORD read = 0;
+  ::ReadFile(marker.get(), ran, sizeof ran - sizeof(wchar_t), &read, nullptr);
+  const std::wstring path = ran;
+  EXPECT_EQ(path.substr(path.size() - 10), L"\\setup.exe") << path;
+  EXPECT_EQ(path.find(TempFolder() + L"\\renova-"), 0u) << path;
+  marker.reset();
+  // The installer stays where it was started (for the test to take away once it has ended).
+  EXPECT_TRUE(WaitFor([&] { return ::DeleteFileW(path.c_str()) != FALSE; }));
+  ::RemoveDirectoryW(win::ParentFolder(path).c_str());
+}
+
+TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
+  // A real program: were it ever started, it would leave its marker.
+  Serve(L"download\\big.exe", InstallerBytes(4 << 20));
+  const struct {
+    std::wstring url;
+    bool cancel;  // click "取消" while it downloads
+  } cases[] = {
+      {Loopback::Url(L"/download/missing.exe"), false},
+      {Loopback::Url(L"/short/download/big.exe"), false},
+      {Loopback::Url(L"/status/500/download/big.exe"), false},
+      {L"http://127.0.0.1:" + std::to_wstring(Loopback::Port() + 1) + L"/setup.exe", false},
+      {Loopback::Url(L"/drip/20/download/big.exe"), true},
+      {Loopback::Url(L"/drip/20/nolength/download/big.exe"), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << Narrow(c.url));
+    Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(c.url) + "\r\n"));
+    Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1");
+    const HWND dialog = check.Dialog();
+    ASSERT_TRUE(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    if (c.cancel) {
+      // Under way: the status text counts.
+      ASSERT_TRUE(WaitFor([&] { return Text(dialog, 1003).find(L"已下载") == 0; }));
+      ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    EXPECT_EQ(check.Finish(c.cancel ? 10000 : 30000), 1);
+    EXPECT_EQ(ModuleLeftovers(), leftovers_);
+    EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  // Closing the offer starts nothing either.
+  Serve(L"offer.ini",
+        Ini("version=9.0.0.2\r\nurl=" + Narrow(Loopback::Url(L"/download/big.exe")) + "\r\n"));
+  Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1");
+  const HWND dialog = check.Dialog();
+  ASSERT_TRUE(dialog);
+  ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+  EXPECT_EQ(check.Finish(), 1);
+  EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace renova
