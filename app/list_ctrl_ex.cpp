@@ -91,20 +91,16 @@ void CListCtrlEx::LoadFavorites() {
   ShowFavorites();
 }
 
-void CListCtrlEx::SaveFavorites() {
-  favorites_.Save();
+bool CListCtrlEx::AddFavorite(const std::wstring& path) {
+  const bool stored = favorites_.Append(path);
+  ShowFavorites();
+  return stored;
 }
 
-void CListCtrlEx::AddFavorite(const std::wstring& path) {
-  favorites_.Append(path);
-  InsertItem(GetItemCount(), path.c_str());
-  SaveFavorites();
-}
-
-void CListCtrlEx::DeleteFavorites(std::span<const size_t> indices) {
-  favorites_.Remove(indices);
-  SaveFavorites();
-  LoadFavorites();
+bool CListCtrlEx::DeleteFavorites(std::span<const size_t> indices) {
+  const bool stored = favorites_.Remove(indices);
+  ShowFavorites();
+  return stored;
 }
 
 void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {

@@ -23,13 +23,11 @@ class CListCtrlEx : public win::Window {
 
   // Reads the favourites file again and shows its records, one item each, in file order.
   void LoadFavorites();
-  // Rewrites the favourites file from the records shown. Does nothing when the last load found
-  // the file unreadable: a partial list must not replace it.
-  void SaveFavorites();
-  // Shows `path` as a new last item and saves (no reload).
-  void AddFavorite(const std::wstring& path);
-  // Deletes the items at `indices`, saves, then reads the file again.
-  void DeleteFavorites(std::span<const size_t> indices);
+  // Adds `path` at the end of the favourites file, or deletes the records at `indices` from it,
+  // and shows the file as it is then. False when the file could not be written (the list then
+  // shows it unchanged).
+  bool AddFavorite(const std::wstring& path);
+  bool DeleteFavorites(std::span<const size_t> indices);
 
   int GetItemCount() const;
   int GetNextSelected(int after) const;

@@ -109,6 +109,9 @@ void CMainDlg::OnCopyData(const COPYDATASTRUCT* data) {
 }
 
 void CMainDlg::AddFolder() {
+  // The browser has no owner, so the window still takes commands while it is open: a second
+  // browser inside the first would re-arm the auto-hide when it returns.
+  if (subDialogOpen_) return;
   subDialogOpen_ = 1;
   wchar_t path[MAX_PATH] = {};
   BROWSEINFOW browse{};
@@ -116,16 +119,28 @@ void CMainDlg::AddFolder() {
   browse.lpszTitle = L"选择路径";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   win::UniquePidl chosen(::SHBrowseForFolderW(&browse));
-  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path))
-    list_.AddFavorite(path);
+  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path) &&
+      !list_.AddFavorite(path))
+    ReportNotStored();
   subDialogOpen_ = 0;
+}
+
+void CMainDlg::ReportNotStored() {
+  const int open = subDialogOpen_;
+  subDialogOpen_ = 1;
+  // Its own title: another window titled like the main window would be taken for it.
+  ::MessageBoxW(hwnd(), L"收藏夹文件无法写入，这次的更改没有保存。", L"保存失败",
+                MB_OK | MB_ICONWARNING);
+  subDialogOpen_ = open;
+  // Whatever held the file may have let go meanwhile: show it as it is now.
+  list_.LoadFavorites();
 }
 
 void CMainDlg::DeleteSelected() {
   std::vector<size_t> selected;
   for (int i = list_.GetNextSelected(-1); i != -1; i = list_.GetNextSelected(i))
     selected.push_back(static_cast<size_t>(i));
-  list_.DeleteFavorites(selected);
+  if (!list_.DeleteFavorites(selected)) ReportNotStored();
 }
 
 void CMainDlg::OpenSettings() {

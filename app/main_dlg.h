@@ -36,6 +36,8 @@ class CMainDlg : public CXEasyDialog {
   bool OnCommand(UINT id);
   void AddFolder();
   void DeleteSelected();
+  // Tells the user, once for the action, that a change could not be written to the file.
+  void ReportNotStored();
   void OpenSettings();
   void Close();
   void Exit(int code);

@@ -1,8 +1,12 @@
 #include "store/favorites_file.h"
 
 #include <shlobj.h>
+#include <shlwapi.h>
 
+#include <atomic>
 #include <climits>
+#include <cwctype>
+#include <vector>
 
 #include "core/utf8.h"
 #include "store/favorites_format.h"
@@ -16,6 +20,60 @@ namespace {
 constexpr wchar_t kRelativePath[] = L"Norvane\\Stashly\\favorite.qvd";
 // A hung main window must not hang Explorer with it.
 constexpr UINT kNotifyTimeoutMs = 10000;
+// How long a writer waits for another to finish before it gives up (and writes nothing).
+constexpr DWORD kLockTimeoutMs = 10000;
+// The prefix of our temporary files beside the favourites file (GetTempFileNameW: favXXXX.tmp).
+constexpr wchar_t kTempPrefix[] = L"fav";
+
+std::atomic<WriteFaultHook> faultHook{nullptr};
+
+// Whether the step may go ahead; a test's hook can make it fail as the system would.
+bool Allowed(WriteStep step) {
+  const WriteFaultHook hook = faultHook.load();
+  if (hook && !hook(step)) {
+    ::SetLastError(ERROR_DISK_FULL);
+    return false;
+  }
+  return true;
+}
+
+// One writer at a time for a favourites file, across every process of the session: a named
+// mutex whose name comes from the file's path. Held for one read-modify-write, never across a
+// message to another window. A holder that died leaves it abandoned, which counts as free:
+// thanks to the replace, the file it left is whole.
+class FavoritesLock {
+ public:
+  explicit FavoritesLock(const std::wstring& path) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a of the path, case folded
+    for (wchar_t c : path) {
+      hash ^= static_cast<uint64_t>(std::towupper(c));
+      hash *= 1099511628211ull;
+    }
+    wchar_t name[64];
+    ::wsprintfW(name, L"Local\\Stashly.Favorites.%08X%08X", static_cast<unsigned>(hash >> 32),
+                static_cast<unsigned>(hash));
+    mutex_.reset(::CreateMutexW(nullptr, FALSE, name));
+    if (!mutex_) return;
+    const DWORD wait = ::WaitForSingleObject(mutex_.get(), kLockTimeoutMs);
+    held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
+  ~FavoritesLock() {
+    if (held_) ::ReleaseMutex(mutex_.get());
+  }
+  FavoritesLock(const FavoritesLock&) = delete;
+  FavoritesLock& operator=(const FavoritesLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  win::UniqueHandle mutex_;
+  bool held_ = false;
+};
+
+// Only a file under a resolved application-data folder is written: a relative path would put
+// the folders wherever the writing process happens to stand.
+bool Writable(const std::wstring& path) {
+  return !path.empty() && !::PathIsRelativeW(path.c_str());
+}
 
 bool ReadAll(HANDLE file, std::string& bytes) {
   LARGE_INTEGER size{};
@@ -57,20 +115,60 @@ bool CanOverwrite(const std::wstring& path) {
   return file || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-// Writes `bytes` to a new temporary file in the target's folder and moves it over the target.
+// Temporary files of ours that a writer killed half-way left in `folder`. Called under the
+// lock, when no other writer can be in the middle of a save.
+void RemoveStaleTemporaryFiles(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  win::UniqueFile search(::FindFirstFileW(
+      win::CombinePath(folder, std::wstring(kTempPrefix) + L"*.tmp").c_str(), &found));
+  for (bool more = bool(search); more; more = ::FindNextFileW(search.get(), &found))
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      ::DeleteFileW(win::CombinePath(folder, found.cFileName).c_str());
+}
+
+// The target's attributes and access rights, given to the file that is to take its place, as
+// saving in place would have kept them. (ReplaceFileW would do this, but some systems carry it
+// out by moving the old file aside first: a writer stopped at that moment leaves no file.)
+void TakeOverAttributes(const std::wstring& target, const wchar_t* temp) {
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;  // no file yet
+  DWORD needed = 0;
+  ::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  if (needed > 0) {
+    std::vector<BYTE> security(needed);
+    if (::GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, security.data(), needed,
+                           &needed))
+      ::SetFileSecurityW(temp, DACL_SECURITY_INFORMATION, security.data());
+  }
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (attributes & kKept) ::SetFileAttributesW(temp, attributes & kKept);
+}
+
+// Puts the finished temporary file in the target's place in one step: a rename that replaces.
+bool PutInPlace(const wchar_t* temp, const std::wstring& path) {
+  if (!Allowed(WriteStep::kReplace)) return false;
+  TakeOverAttributes(path, temp);
+  return ::MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+         FALSE;
+}
+
+// Writes `bytes` to a new temporary file in the target's folder and puts it in the target's
+// place. The caller holds the lock.
 bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
-  std::wstring folder = win::ParentFolder(path);
-  if (folder.empty()) folder = L".";
+  const std::wstring folder = win::ParentFolder(path);
+  RemoveStaleTemporaryFiles(folder);
   wchar_t temp[MAX_PATH] = {};
-  if (!::GetTempFileNameW(folder.c_str(), L"fav", 0, temp)) return false;
+  if (!Allowed(WriteStep::kCreate) || !::GetTempFileNameW(folder.c_str(), kTempPrefix, 0, temp))
+    return false;
   bool ok = false;
   {
     win::UniqueFile file(::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    ok = file && WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
+    ok = file && Allowed(WriteStep::kWrite) && WriteAll(file.get(), bytes) &&
+         Allowed(WriteStep::kFlush) && ::FlushFileBuffers(file.get());
   }
-  ok = ok && CanOverwrite(path) &&
-       ::MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok && CanOverwrite(path) && PutInPlace(temp, path);
   if (!ok) ::DeleteFileW(temp);
   return ok;
 }
@@ -102,9 +200,17 @@ namespace {
 
 template <typename Records>
 bool WriteRecords(const std::wstring& path, const Records& records) {
-  if (path.empty()) return false;
+  if (!Writable(path)) return false;
+  FavoritesLock lock(path);
+  if (!lock.held()) return false;
   win::CreateFolderTree(win::ParentFolder(path));
   return ReplaceFileContent(path, SerializeFavorites(records, win::CodePageCodec(CP_THREAD_ACP)));
+}
+
+// Reads the whole file for a change; false when it exists but cannot be read (a missing file
+// is an empty list).
+bool ReadForChange(const std::wstring& path, RecordList& records) {
+  return ReadFavoritesFile(path, records) != ReadResult::kUnreadable;
 }
 
 }  // namespace
@@ -118,7 +224,9 @@ bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring
 }
 
 bool AppendFavorite(const std::wstring& path, const std::wstring& record) {
-  if (path.empty() || record.empty()) return false;
+  if (!Writable(path) || record.empty()) return false;
+  FavoritesLock lock(path);
+  if (!lock.held()) return false;
   win::CreateFolderTree(win::ParentFolder(path));
   const win::CodePageCodec ansi(CP_ACP);
   std::string existing;
@@ -151,9 +259,10 @@ bool AppendFavorite(const std::wstring& path, const std::wstring& record) {
     // goes through the rewrite, which writes such a file as UTF-8.
     if (bytes && size.QuadPart == 0 && StartsWithUtf8Bom(*bytes)) bytes.reset();
     if (bytes) {
+      // One write of the whole record: a writer stopped at any moment leaves it there or not.
       LARGE_INTEGER zero{};
       return ::SetFilePointerEx(file.get(), zero, nullptr, FILE_END) &&
-             WriteAll(file.get(), *bytes);
+             Allowed(WriteStep::kWrite) && WriteAll(file.get(), *bytes);
     }
     // The record does not fit the ANSI file: rewrite it whole below.
     LARGE_INTEGER zero{};
@@ -164,6 +273,22 @@ bool AppendFavorite(const std::wstring& path, const std::wstring& record) {
   FavoritesContent content = ParseFavorites(existing, ansi);
   content.records.push_back(record);
   return ReplaceFileContent(path, SerializeFavorites(content.records, ansi));
+}
+
+bool RemoveFavorites(const std::wstring& path, const RecordList& seen,
+                     std::span<const size_t> chosen) {
+  if (!Writable(path)) return false;
+  FavoritesLock lock(path);
+  if (!lock.held()) return false;
+  RecordList current;
+  if (!ReadForChange(path, current)) return false;
+  const RecordList kept = WithoutChosen(current, seen, chosen);
+  if (kept.size() == current.size()) return true;  // nothing of the choice is left to remove
+  return ReplaceFileContent(path, SerializeFavorites(kept, win::CodePageCodec(CP_THREAD_ACP)));
+}
+
+void SetWriteFaultHook(WriteFaultHook hook) {
+  faultHook = hook;
 }
 
 void NotifyFavoritesChanged() {

@@ -3,6 +3,7 @@
 // appending one record (Explorer extension) and telling a running main window to reload.
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,16 +25,33 @@ enum class ReadResult {
 // Reads every record, converting ANSI lines with CP_ACP.
 ReadResult ReadFavoritesFile(const std::wstring& path, RecordList& records);
 
+// Every change of the file is made under one lock shared by every process that writes it, as a
+// read-modify-write of the file as it is now; a writer that cannot get the lock within a few
+// seconds writes nothing. A whole-file write goes to a temporary file beside it, which then
+// takes the file's place, so a failure or a stop at any point leaves the old file whole; the
+// temporary files a stopped writer left are removed by the next write. Nothing is written
+// unless the path is absolute (under a resolved application-data folder); the folders are
+// created as needed.
+
 // Rewrites the file from `records` (ANSI lines with CP_THREAD_ACP, UTF-8 when one does not fit).
-// The new content goes to a temporary file beside it, which then replaces the old one, so a
-// failure at any point leaves the old file whole. Creates the folder when it is missing.
 bool WriteFavoritesFile(const std::wstring& path, const RecordList& records);
 bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring>& records);
 
-// Adds one record at the end of the file, as the Explorer extension does (CP_ACP), keeping the
-// file's encoding; a record that does not fit an ANSI file turns the file into UTF-8 first.
-// Creates the folder and the file when missing.
+// Adds one record at the end of the file (CP_ACP), keeping the file's encoding; a record that
+// does not fit an ANSI file turns the file into UTF-8 first. Creates the file when missing.
 bool AppendFavorite(const std::wstring& path, const std::wstring& record);
+
+// Removes from the file as it is now the records at `chosen` in `seen`, the list the user saw
+// (see WithoutChosen): a record added meanwhile stays, a record changed meanwhile is not taken
+// blindly. False when the file cannot be read or written.
+bool RemoveFavorites(const std::wstring& path, const RecordList& seen,
+                     std::span<const size_t> chosen);
+
+// For tests: a function asked before each step of a write; returning false makes that step fail
+// as a full disk would. Null (the default) lets every step go ahead.
+enum class WriteStep { kCreate, kWrite, kFlush, kReplace };
+using WriteFaultHook = bool (*)(WriteStep step);
+void SetWriteFaultHook(WriteFaultHook hook);
 
 // Sends the change notice to the window titled kMainWindowTitle, if there is one, and returns
 // once it has reloaded (or has not answered for a long while).

@@ -1,7 +1,9 @@
 #include "store/favorites_format.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <unordered_map>
 
 #include "core/utf8.h"
 
@@ -164,6 +166,32 @@ std::string SerializeFavorites(const std::vector<std::wstring>& records, const N
 std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ansi,
                                FavoritesEncoding* used) {
   return Serialize(records, ansi, used);
+}
+
+RecordList WithoutChosen(const RecordList& current, const RecordList& seen,
+                         std::span<const size_t> chosen) {
+  std::vector<bool> picked(seen.size());
+  for (size_t i : chosen)
+    if (i < seen.size()) picked[i] = true;
+  // For each text, which of its occurrences in `seen` were chosen (ascending).
+  std::unordered_map<std::wstring_view, size_t> counted;
+  std::unordered_map<std::wstring_view, std::vector<size_t>> wanted;
+  for (size_t i = 0; i < seen.size(); ++i) {
+    const size_t occurrence = counted[seen[i]]++;
+    if (picked[i]) wanted[seen[i]].push_back(occurrence);
+  }
+  counted.clear();
+  std::vector<size_t> dropped;
+  for (size_t i = 0; i < current.size(); ++i) {
+    const auto found = wanted.find(current[i]);
+    if (found == wanted.end()) continue;
+    const size_t occurrence = counted[current[i]]++;
+    if (std::binary_search(found->second.begin(), found->second.end(), occurrence))
+      dropped.push_back(i);
+  }
+  RecordList kept = current;
+  kept.Remove(dropped);
+  return kept;
 }
 
 std::optional<std::string> EncodeAppendedRecord(std::wstring_view record,

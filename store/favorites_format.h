@@ -66,6 +66,13 @@ std::string SerializeFavorites(const std::vector<std::wstring>& records, const N
 std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ansi,
                                FavoritesEncoding* used = nullptr);
 
+// `current` without the records chosen from `seen`, the list the user saw. Each chosen record
+// is found by its text and by which occurrence of that text it was in `seen` (the second
+// "C:\\a", say), so records added since, anywhere, do not shift the choice; a chosen record that
+// is no longer in `current` is left alone. Unknown and repeated indices are ignored.
+RecordList WithoutChosen(const RecordList& current, const RecordList& seen,
+                         std::span<const size_t> chosen);
+
 // What the appender writes at the end of a file whose encoding is `encoding`: the record and
 // an LF, preceded by an LF when the file's last line has no end yet (so the new record never
 // runs into it). Empty when the record cannot be written in that encoding: the caller must

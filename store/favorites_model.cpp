@@ -6,20 +6,19 @@ namespace stashly {
 
 void FavoritesModel::Load() {
   path_ = FavoritesFilePath();
-  unreadable_ = ReadFavoritesFile(path_, records_) == ReadResult::kUnreadable;
+  ReadFavoritesFile(path_, records_);
 }
 
-bool FavoritesModel::Save() const {
-  if (path_.empty() || unreadable_) return false;
-  return WriteFavoritesFile(path_, records_);
+bool FavoritesModel::Append(const std::wstring& record) {
+  const bool written = AppendFavorite(path_, record);
+  Load();
+  return written;
 }
 
-void FavoritesModel::Append(std::wstring_view record) {
-  records_.push_back(record);
-}
-
-void FavoritesModel::Remove(std::span<const size_t> indices) {
-  records_.Remove(indices);
+bool FavoritesModel::Remove(std::span<const size_t> indices) {
+  const bool written = RemoveFavorites(path_, records_, indices);
+  Load();
+  return written;
 }
 
 }  // namespace stashly

@@ -1,8 +1,8 @@
 #pragma once
-// The favourites as the main window holds them: the records of the file, in file order. The
-// list view shows them; reloading, adding at the end and deleting change them, and a save writes
-// them back as they are. Nothing reads a record back from the control, so a record of any length
-// survives a load, a delete and a save whole.
+// The favourites as the main window holds them: the records of the file as last read, in file
+// order. The list view shows them. Adding and deleting change the file as it is now (under the
+// writers' lock, so what the Explorer extension added meanwhile is kept) and then read it again;
+// nothing reads a record back from the control, so a record of any length survives whole.
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,17 +14,15 @@ namespace stashly {
 class FavoritesModel {
  public:
   // Resolves the file's path anew and reads every record. A file that exists but cannot be read
-  // (locked, access denied) leaves the model empty, and saves do nothing until a load succeeds:
-  // a partial list must not replace the file.
+  // (locked, access denied) leaves the model empty.
   void Load();
-  // Rewrites the file from the records. False when nothing was written.
-  bool Save() const;
 
-  // Adds a record at the end (not saved yet).
-  void Append(std::wstring_view record);
-  // Removes the records at `indices`, in any order; repeated and unknown ones are ignored (not
-  // saved yet).
-  void Remove(std::span<const size_t> indices);
+  // Adds `record` at the end of the file, then reads it again. False when the file could not be
+  // written: it is as it was, and so is the model after the reload.
+  bool Append(const std::wstring& record);
+  // Removes from the file the records at `indices` of the model (in any order; repeated and
+  // unknown ones are ignored), then reads it again. False when the file could not be written.
+  bool Remove(std::span<const size_t> indices);
 
   size_t size() const { return records_.size(); }
   std::wstring_view operator[](size_t i) const { return records_[i]; }
@@ -34,7 +32,6 @@ class FavoritesModel {
  private:
   std::wstring path_;
   RecordList records_;
-  bool unreadable_ = false;
 };
 
 }  // namespace stashly

@@ -239,6 +239,33 @@ TEST_F(E2e, AFileLockedAtLoadIsNotOverwrittenByTheNextSave) {
   EXPECT_EQ(ListRows(main), rows);
 }
 
+// A delete that cannot be written (another program holds the file and shares it with nobody)
+// is told to the user once, changes nothing, and the list shows the file as it is.
+TEST_F(E2e, ADeleteThatCannotBeWrittenIsToldOnceAndChangesNothing) {
+  std::vector<std::wstring> rows = {L"C:\\one", L"C:\\two"};
+  SetFile(rows);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  SelectRow(main, 0);
+  HWND box = nullptr;
+  {
+    win::UniqueFile held(::CreateFileW(FavoritesFilePath().c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    ::PostMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
+    box = WaitForDialog(L"保存失败");
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(::IsWindowVisible(main)) << "the window stays while it asks";
+  }
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitForGone(box));
+  ::Sleep(300);
+  EXPECT_EQ(WindowsTitled(L"保存失败").size(), 0u) << "told once";
+  EXPECT_EQ(FileRows(), rows);
+  EXPECT_EQ(ListRows(main), rows);
+}
+
 TEST_F(E2e, CommandOneExitsWithCodeOne) {
   Program program;
   HWND main = program.WaitForWindow();

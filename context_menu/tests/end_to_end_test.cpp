@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -169,6 +170,95 @@ class EndToEnd : public RegisteredClickwellTest {
 
   std::wstring favorites_;
 };
+
+// Makes row `index` the only selected one, as a click would.
+void SelectOnly(HWND main, int index) {
+  HWND list = ::GetDlgItem(main, stashly::kListViewId);
+  RemoteBuffer remote(list, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED;
+  remote.Write(0, &item, sizeof item);
+  ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(remote.address()));
+  item.state = LVIS_SELECTED;
+  remote.Write(0, &item, sizeof item);
+  ::SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.address()));
+}
+
+win::UniqueHandle StartAddProbe(const std::wstring& prefix, int count) {
+  std::wstring command = L"\"" + win::FileBesideProgram(L"add_probe.exe") + L"\" \"" + prefix +
+                         L"\" " + std::to_wstring(count);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+    return {};
+  ::CloseHandle(process.hThread);
+  return win::UniqueHandle(process.hProcess);
+}
+
+// Three Explorers add files while the user deletes other entries in the running window: every
+// add that returned S_OK is in the file, once, and every delete took only what it chose.
+// (STASHLY_STRESS_ADDS sets the adds per Explorer; a few dozen keep the suite short.)
+TEST_F(EndToEnd, NoRecordIsLostWhileThreeExplorersAddAndTheWindowDeletes) {
+  const char* adds = std::getenv("STASHLY_STRESS_ADDS");
+  const int perExplorer = adds ? std::atoi(adds) : 40;
+  std::vector<std::wstring> others;
+  for (int k = 0; k < 25; ++k) others.push_back(L"C:\\others\\" + std::to_wstring(k));
+  ASSERT_TRUE(stashly::WriteFavoritesFile(favorites_, others));
+  Program program(BuiltProgram());
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+
+  std::vector<win::UniqueHandle> explorers;
+  for (int p = 0; p < 3; ++p) {
+    explorers.push_back(StartAddProbe(L"C:\\stress\\" + std::to_wstring(p), perExplorer));
+    ASSERT_TRUE(explorers.back());
+  }
+  // A change notice reloads the list and with it the selection, so a delete may find nothing
+  // selected: then the user selects again.
+  int deletes = 0;
+  for (const std::wstring& other : others) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      const std::vector<std::wstring> rows = ListRows(main);
+      const auto row = std::find(rows.begin(), rows.end(), other);
+      if (row == rows.end()) break;
+      SelectOnly(main, static_cast<int>(row - rows.begin()));
+      ::SendMessageW(main, WM_COMMAND, 5001, 0);  // the program's delete command
+      ++deletes;
+    }
+  }
+  for (auto& explorer : explorers) {
+    ASSERT_EQ(::WaitForSingleObject(explorer.get(), 600000), WAIT_OBJECT_0);
+    DWORD failedAdds = 0;
+    ::GetExitCodeProcess(explorer.get(), &failedAdds);
+    EXPECT_EQ(failedAdds, 0u);
+  }
+
+  const std::vector<std::wstring> records = FileRecords(favorites_);
+  int lost = 0, duplicated = 0;
+  for (int p = 0; p < 3; ++p) {
+    for (int i = 0; i < perExplorer; ++i) {
+      const std::wstring added =
+          L"C:\\stress\\" + std::to_wstring(p) + L"\\" + std::to_wstring(i) + L".txt";
+      const auto copies = std::count(records.begin(), records.end(), added);
+      lost += copies == 0;
+      duplicated += copies > 1;
+    }
+  }
+  const auto left = std::count_if(records.begin(), records.end(), [](const std::wstring& r) {
+    return r.rfind(L"C:\\others\\", 0) == 0;
+  });
+  EXPECT_EQ(lost, 0);
+  EXPECT_EQ(duplicated, 0);
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(records.size(), static_cast<size_t>(3 * perExplorer));
+  std::printf(
+      "lost %d of %d adds from 3 processes; %d delete commands meanwhile, %lld of 25 "
+      "others left\n",
+      lost, 3 * perExplorer, deletes, static_cast<long long>(left));
+}
 
 TEST_F(EndToEnd, AddReachesTheFileAndTheRunningWindowBeforeInvokeReturns) {
   // The expected encoding follows the code page this run is meant to have.

@@ -244,22 +244,33 @@ TEST(FavoritesNotice, ReachesTheWindowByTitleBeforeReturning) {
   EXPECT_FALSE(window.lastHadPayload);
 }
 
-TEST_F(FavoritesFile, ModelKeepsEveryRecordWholeThroughDeleteAddAndSave) {
+TEST_F(FavoritesFile, ModelChangesTheFileAsItIsNowAndKeepsLongRecordsWhole) {
   const std::wstring longPath = L"C:\\" + std::wstring(40000, L'x');
-  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a", longPath, L"C:\\b", L"C:\\c"}));
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a", longPath, L"C:\\b", L"C:\\c", L"C:\\a"}));
   FavoritesModel model;
   model.Load();
-  ASSERT_EQ(model.size(), 4u);
+  ASSERT_EQ(model.size(), 5u);
   EXPECT_EQ(model[1], longPath);
-  // Any order; repeated and unknown indices are ignored.
+  // Another writer adds meanwhile; the delete keeps its record. Any order, repeated and unknown
+  // indices ignored; of the two "C:\a" the first one goes.
+  ASSERT_TRUE(AppendFavorite(path_, L"E:\\added"));
   const size_t doomed[] = {2, 0, 2, 99};
-  model.Remove(doomed);
-  model.Append(L"D:\\new");
-  ASSERT_TRUE(model.Save());
-  EXPECT_EQ(Read(), (Records{longPath, L"C:\\c", L"D:\\new"}));
+  ASSERT_TRUE(model.Remove(doomed));
+  const Records afterDelete = {longPath, L"C:\\c", L"C:\\a", L"E:\\added"};
+  EXPECT_EQ(Read(), afterDelete);
+  ASSERT_TRUE(model.Append(L"D:\\new"));
+  EXPECT_EQ(model.size(), 5u);
+  EXPECT_EQ(model[4], L"D:\\new");
+
+  // The file was rewritten behind the model's back: what it chose is not there any more, so
+  // nothing is taken.
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\other"}));
+  const size_t first[] = {0};
+  EXPECT_TRUE(model.Remove(first));
+  EXPECT_EQ(Read(), Records{L"C:\\other"});
 }
 
-TEST_F(FavoritesFile, ModelLoadedFromAnUnreadableFileNeverSavesOverIt) {
+TEST_F(FavoritesFile, ModelChangesNothingWhileTheFileCannotBeWritten) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep"}));
   const std::string before = FileBytes(path_);
   FavoritesModel model;
@@ -268,17 +279,70 @@ TEST_F(FavoritesFile, ModelLoadedFromAnUnreadableFileNeverSavesOverIt) {
         ::CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     model.Load();
+    EXPECT_EQ(model.size(), 0u);
+    EXPECT_FALSE(model.Append(L"C:\\new"));
+    EXPECT_EQ(model.size(), 0u);
   }
-  EXPECT_EQ(model.size(), 0u);
-  model.Append(L"C:\\new");
-  EXPECT_FALSE(model.Save());
   EXPECT_EQ(FileBytes(path_), before);
-
   model.Load();
-  ASSERT_EQ(model.size(), 1u);
-  model.Append(L"C:\\new");
-  EXPECT_TRUE(model.Save());
+  ASSERT_TRUE(model.Append(L"C:\\new"));
   EXPECT_EQ(Read(), (Records{L"C:\\keep", L"C:\\new"}));
+}
+
+WriteStep failingStep;
+bool FailAt(WriteStep step) {
+  return step != failingStep;
+}
+
+TEST_F(FavoritesFile, AFaultAtAnyStepLeavesTheOldFileWholeAndNoTemporaryFile) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep1", L"C:\\keep2"}));
+  const std::string before = FileBytes(path_);
+  for (WriteStep step :
+       {WriteStep::kCreate, WriteStep::kWrite, WriteStep::kFlush, WriteStep::kReplace}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    failingStep = step;
+    SetWriteFaultHook(FailAt);
+    EXPECT_FALSE(WriteFavoritesFile(path_, {L"C:\\other"}));
+    const size_t first[] = {0};
+    RecordList seen;
+    ReadFavoritesFile(path_, seen);
+    EXPECT_FALSE(RemoveFavorites(path_, seen, first));
+    EXPECT_EQ(FileBytes(path_), before);
+    EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
+    // An append writes in place: only its write step can fail it, and then nothing is added.
+    const bool appended = AppendFavorite(path_, L"C:\\added");
+    EXPECT_EQ(appended, step != WriteStep::kWrite);
+    SetWriteFaultHook(nullptr);
+    Records expected = {L"C:\\keep1", L"C:\\keep2"};
+    if (appended) expected.push_back(L"C:\\added");
+    EXPECT_EQ(Read(), expected);
+    ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep1", L"C:\\keep2"}));
+  }
+}
+
+TEST_F(FavoritesFile, ASaveKeepsTheFilesAttributes) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
+  ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\b"}));
+  EXPECT_TRUE(::GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FavoritesFile, TheNextWriteRemovesTemporaryFilesAStoppedWriterLeft) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
+  WriteFileBytes(folder_ + L"\\fav1A2B.tmp", "half a save");
+  WriteFileBytes(folder_ + L"\\notes.txt", "not ours");
+  ASSERT_TRUE(AppendFavorite(path_, L"C:\\b"));        // an append replaces nothing...
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\c"}));  // ...a save does, and tidies up first
+  EXPECT_EQ(FolderEntries(folder_), (Records{L"favorite.qvd", L"notes.txt"}));
+}
+
+TEST_F(FavoritesFile, NothingIsWrittenBesideTheCurrentFolderWhenThereIsNoApplicationData) {
+  // What FavoritesFilePath gives when the application-data folder cannot be found.
+  const std::wstring relative = L"Norvane\\Stashly\\favorite.qvd";
+  EXPECT_FALSE(WriteFavoritesFile(relative, {L"C:\\a"}));
+  EXPECT_FALSE(AppendFavorite(relative, L"C:\\a"));
+  EXPECT_EQ(::GetFileAttributesW(L"Norvane"), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -190,5 +190,42 @@ TEST(RecordList, RemoveKeepsTheOthersInOrderAndIgnoresRepeatsAndUnknownIndices) 
   }
 }
 
+TEST(WithoutChosen, TakesWhatTheUserChoseFromTheFileAsItIsNow) {
+  const auto list = [](std::initializer_list<const wchar_t*> texts) {
+    RecordList records;
+    for (const wchar_t* text : texts) records.push_back(text);
+    return records;
+  };
+  const struct {
+    const char* name;
+    RecordList current, seen;
+    std::vector<size_t> chosen;
+    Records kept;
+  } cases[] = {
+      {"unchanged file", list({L"a", L"b", L"c"}), list({L"a", L"b", L"c"}), {1}, {L"a", L"c"}},
+      {"added at the end meanwhile",
+       list({L"a", L"b", L"new"}),
+       list({L"a", L"b"}),
+       {0},
+       {L"b", L"new"}},
+      {"added in front meanwhile",
+       list({L"new", L"a", L"b"}),
+       list({L"a", L"b"}),
+       {1},
+       {L"new", L"a"}},
+      {"second of two equal",
+       list({L"x", L"y", L"x"}),
+       list({L"x", L"y", L"x"}),
+       {2},
+       {L"x", L"y"}},
+      {"an equal one added", list({L"x", L"x"}), list({L"x"}), {0}, {L"x"}},
+      {"gone meanwhile", list({L"b"}), list({L"a", L"b"}), {0}, {L"b"}},
+      {"nothing chosen", list({L"a"}), list({L"a"}), {}, {L"a"}},
+      {"unknown and repeated", list({L"a", L"b"}), list({L"a", L"b"}), {7, 1, 1}, {L"a"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WithoutChosen(c.current, c.seen, c.chosen).ToVector(), c.kept) << c.name;
+}
+
 }  // namespace
 }  // namespace stashly
