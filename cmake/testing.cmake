@@ -81,11 +81,15 @@ endfunction()
 # A libFuzzer target (clang only). The code under test is compiled into it, so that it carries
 # the coverage instrumentation the fuzzer steers by. A short run is part of the native suite;
 # run the program by hand for a long one.
+# Every target is also listed in fuzz-targets.txt (name, program, seed corpus) for scripts/fuzz.
+file(WRITE ${PROJECT_BINARY_DIR}/fuzz-targets.txt "")
 function(stashly_add_fuzzer name)
   cmake_parse_arguments(F "" "CORPUS" "SOURCES" ${ARGN})
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     return()
   endif()
+  file(APPEND ${PROJECT_BINARY_DIR}/fuzz-targets.txt
+       "${name}\t${CMAKE_CURRENT_BINARY_DIR}/${name}\t${F_CORPUS}\n")
   add_executable(${name} ${F_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -g)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -150,8 +150,8 @@ class Handler : public RegisteredClickwellTest {
     ::SHDeleteValueW(HKEY_CURRENT_USER, stashly::kExtensionSettingsKey, stashly::kInstallPathValue);
   }
 
-  HRESULT InitializeWith(const std::vector<char>& drop) {
-    auto data = Make<DropDataObject>(drop);
+  HRESULT InitializeWith(const std::vector<char>& drop, bool offered = false) {
+    auto data = Make<DropDataObject>(drop, offered);
     return init_->Initialize(nullptr, data.get(), nullptr);
   }
 
@@ -236,6 +236,13 @@ TEST_F(Handler, ServerStaysLoadedWhileAnObjectOrALockLives) {
   EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
+std::vector<char> ManyFiles(int count) {
+  std::vector<std::wstring> files;
+  for (int i = 0; i < count; ++i)
+    files.push_back(L"C:\\many\\file " + std::to_wstring(i) + L".txt");
+  return DropFiles(files);
+}
+
 TEST_F(Handler, AddStoresTheFirstSelectedItemWhole) {
   const std::wstring longPath = L"C:\\" + std::wstring(120, L'a') + L"\\" +
                                 std::wstring(150, L'b') + L"\\" + std::wstring(40, L'c') + L".txt";
@@ -250,6 +257,7 @@ TEST_F(Handler, AddStoresTheFirstSelectedItemWhole) {
       {"a folder", DropFiles({L"D:\\Projects"}), L"D:\\Projects"},
       {"longer than MAX_PATH", DropFiles({longPath, L"C:\\next"}), longPath},
       {"an ANSI drop list", DropFiles({L"C:\\ansi\\list.txt"}, false), L"C:\\ansi\\list.txt"},
+      {"ten thousand files", ManyFiles(10000), L"C:\\many\\file 0.txt"},
   };
   std::vector<std::wstring> expected;
   for (const auto& c : cases) {
@@ -283,6 +291,10 @@ TEST_F(Handler, InitializeRefusesDataWithoutAFile) {
     EXPECT_EQ(InitializeWith(c.drop), E_INVALIDARG) << c.name;
     EXPECT_EQ(Invoke(1), S_OK) << c.name;
   }
+  // A CF_HDROP of zero bytes.
+  ASSERT_EQ(InitializeWith(DropFiles({L"C:\\before.txt"})), S_OK);
+  EXPECT_EQ(InitializeWith({}, true), E_INVALIDARG);
+  EXPECT_EQ(Invoke(1), S_OK);
   EXPECT_EQ(FileBytes(favorites_), "<missing>");
 }
 

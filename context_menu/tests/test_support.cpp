@@ -123,8 +123,10 @@ STDMETHODIMP DropDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
   if (hr != S_OK) return hr;
   HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, drop_.size());
   if (!memory) return E_OUTOFMEMORY;
-  std::memcpy(::GlobalLock(memory), drop_.data(), drop_.size());
-  ::GlobalUnlock(memory);
+  if (!drop_.empty()) {
+    std::memcpy(::GlobalLock(memory), drop_.data(), drop_.size());
+    ::GlobalUnlock(memory);
+  }
   medium->tymed = TYMED_HGLOBAL;
   medium->hGlobal = memory;
   medium->pUnkForRelease = nullptr;
@@ -133,7 +135,7 @@ STDMETHODIMP DropDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
 
 STDMETHODIMP DropDataObject::QueryGetData(FORMATETC* format) {
   if (!format) return E_INVALIDARG;
-  if (drop_.empty() || format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
+  if (!offered_ || format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
   if (!(format->tymed & TYMED_HGLOBAL)) return DV_E_TYMED;
   return S_OK;
 }

@@ -36,8 +36,9 @@ std::vector<char> DropFiles(const std::vector<std::wstring>& files, bool wide = 
 // A data object that offers a CF_HDROP block in global memory, or nothing at all.
 class DropDataObject final : public win::ComObject<IDataObject> {
  public:
-  // `drop` empty: the object offers no CF_HDROP.
-  explicit DropDataObject(std::vector<char> drop) : drop_(std::move(drop)) {}
+  // `drop` empty: the object offers no CF_HDROP, unless `offered` says it offers an empty block.
+  explicit DropDataObject(std::vector<char> drop, bool offered = false)
+      : drop_(std::move(drop)), offered_(offered || !drop_.empty()) {}
 
   STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override;
   STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
@@ -57,6 +58,7 @@ class DropDataObject final : public win::ComObject<IDataObject> {
  private:
   ~DropDataObject() override = default;
   std::vector<char> drop_;
+  bool offered_;
 };
 
 // A suite run with the real Clickwell.dll registered through regsvr32, in a single-threaded
