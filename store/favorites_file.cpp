@@ -5,9 +5,9 @@
 
 #include <atomic>
 #include <climits>
-#include <cwctype>
 #include <vector>
 
+#include "core/ascii.h"
 #include "core/utf8.h"
 #include "store/favorites_format.h"
 #include "win/shell_paths.h"
@@ -44,9 +44,9 @@ bool Allowed(WriteStep step) {
 class FavoritesLock {
  public:
   explicit FavoritesLock(const std::wstring& path) {
-    uint64_t hash = 14695981039346656037ull;  // FNV-1a of the path, case folded
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a of the path, ASCII case folded
     for (wchar_t c : path) {
-      hash ^= static_cast<uint64_t>(std::towupper(c));
+      hash ^= static_cast<uint64_t>(AsciiLower(c));
       hash *= 1099511628211ull;
     }
     wchar_t name[64];
