@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "abi/xunknown.h"
+#include "stashly_version.h"
 #include "store/settings_store.h"
 #include "testing/e2e_support.h"
 #include "testing/loopback.h"
@@ -83,7 +84,8 @@ class ReportE2e : public ::testing::Test {
 // (That a second instance reports nothing is shown with stand-in libraries that record every
 // call as it is made: SecondStartMakesNoCallsIntoTheLibraries.)
 TEST_F(ReportE2e, EachStartReportsExactlyOnce) {
-  const std::string expected = "/stat.php?src=stashly&type=open&ver=1.0.0.1&userid=" + MachineId();
+  const std::string expected =
+      "/stat.php?src=stashly&type=open&ver=" STASHLY_VERSION_TEXT "&userid=" + MachineId();
   // "usagereport" missing, or any value but 0: on.
   for (const DWORD* setting : {static_cast<const DWORD*>(nullptr), &kTwo, &kOne}) {
     SCOPED_TRACE(setting ? *setting : 999);
