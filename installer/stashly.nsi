@@ -1,0 +1,163 @@
+﻿; The per-user setup of Stashly (Velto文件收藏夹): no administrator needed. installer/build-setup
+; runs makensis on it with VERSION, STAGE (the installed 32-bit tree), CLICKWELL (the 64-bit
+; extension), ICON and OUTFILE defined.
+;
+; Command line: /S silent, /D=<folder> the install folder (last, unquoted), /STARTUP also start
+; with Windows. Silent mode does every step the pages do.
+Unicode true
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+!include Sections.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+
+!define TITLE "Velto文件收藏夹"
+!define SETTINGS "Software\norvane\stashly"
+!define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\Stashly"
+!define PUBLISHER "Norvane"
+
+Name "${TITLE}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Stashly"
+InstallDirRegKey HKCU "${UNINSTALL}" "InstallLocation"
+BrandingText "${TITLE} ${VERSION}"
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey /LANG=2052 "ProductName" "${TITLE}"
+VIAddVersionKey /LANG=2052 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=2052 "FileDescription" "${TITLE} 安装程序"
+VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "${PUBLISHER}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+; A running program is asked to exit through its own exit command (WM_COMMAND 1), not through
+; the close button, which would ask the user whether to exit or hide; then it is given a moment
+; to let go of its files.
+!macro CloseRunningProgram
+  StrCpy $R1 0
+  ${Do}
+    FindWindow $R0 "" "${TITLE}"
+    ${If} $R0 = 0
+      ${Break}
+    ${EndIf}
+    SendMessage $R0 ${WM_COMMAND} 1 0 /TIMEOUT=5000
+    Sleep 200
+    IntOp $R1 $R1 + 1
+  ${LoopUntil} $R1 >= 50
+  ${If} $R1 > 0
+    Sleep 1000
+  ${EndIf}
+!macroend
+
+Section "${TITLE}" SecMain
+  SectionIn RO
+  !insertmacro CloseRunningProgram
+
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\Stashly.exe"
+  File "${STAGE}\Pictora.dll"
+  File "${STAGE}\Corelet.dll"
+  File "${STAGE}\Renova.dll"
+  SetOutPath "$INSTDIR\config"
+  File "${STAGE}\config\*.*"
+  SetOutPath "$INSTDIR"
+
+  ; Explorer on 64-bit Windows loads 64-bit extensions. One it has loaded cannot be overwritten,
+  ; but it can be moved aside; the old copy goes at the next restart.
+  ${If} ${RunningX64}
+    ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
+      Delete "$INSTDIR\Clickwell.dll.old"
+      Rename "$INSTDIR\Clickwell.dll" "$INSTDIR\Clickwell.dll.old"
+      Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
+    ${EndIf}
+    File "${CLICKWELL}"
+    ; The 64-bit regsvr32, for this user only: no elevation.
+    ${DisableX64FSRedirection}
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /n /i:user "$INSTDIR\Clickwell.dll"'
+    ${EnableX64FSRedirection}
+    ; As the settings dialog shows it: the Explorer entry is on.
+    WriteRegDWORD HKCU "${SETTINGS}" "rightmenu" 1
+  ${EndIf}
+
+  ; Where the Explorer entry's "open" finds the program.
+  WriteRegStr HKCU "${SETTINGS}" "installpath" "$INSTDIR\Stashly.exe"
+  CreateShortcut "$SMPROGRAMS\${TITLE}.lnk" "$INSTDIR\Stashly.exe"
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKCU "${UNINSTALL}" "DisplayName" "${TITLE}"
+  WriteRegStr HKCU "${UNINSTALL}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL}" "DisplayIcon" "$INSTDIR\Stashly.exe,0"
+  WriteRegStr HKCU "${UNINSTALL}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL}" "EstimatedSize" $0
+SectionEnd
+
+; The same shortcut the settings dialog makes for "start with Windows".
+Section /o "随 Windows 启动" SecStartup
+  SetOutPath "$INSTDIR"
+  CreateShortcut "$SMSTARTUP\Stashly.lnk" "$INSTDIR\Stashly.exe"
+SectionEnd
+
+Function .onInit
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/STARTUP" $R1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SecStartup}
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  !insertmacro CloseRunningProgram
+  ${If} ${RunningX64}
+  ${AndIf} ${FileExists} "$INSTDIR\Clickwell.dll"
+    ${DisableX64FSRedirection}
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
+    ${EnableX64FSRedirection}
+  ${EndIf}
+
+  Delete "$INSTDIR\Stashly.exe"
+  Delete "$INSTDIR\Pictora.dll"
+  Delete "$INSTDIR\Corelet.dll"
+  Delete "$INSTDIR\Renova.dll"
+  Delete /REBOOTOK "$INSTDIR\Clickwell.dll"
+  Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
+  Delete "$INSTDIR\config\*.xml"
+  Delete "$INSTDIR\config\*.png"
+  RMDir "$INSTDIR\config"
+  Delete "$INSTDIR\uninstall.exe"
+  ; Only an empty folder goes: whatever the user put there stays.
+  RMDir "$INSTDIR"
+
+  Delete "$SMPROGRAMS\${TITLE}.lnk"
+  Delete "$SMSTARTUP\Stashly.lnk"
+  DeleteRegValue HKCU "${SETTINGS}" "installpath"
+  DeleteRegKey HKCU "${UNINSTALL}"
+
+  ; The favourites and the settings are the user's: kept unless asked (never when silent).
+  MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "同时删除收藏夹列表和设置吗？" /SD IDNO IDNO keep
+    Delete "$APPDATA\Norvane\Stashly\favorite.qvd"
+    RMDir "$APPDATA\Norvane\Stashly"
+    RMDir "$APPDATA\Norvane"
+    DeleteRegKey HKCU "${SETTINGS}"
+  keep:
+SectionEnd

@@ -1,0 +1,246 @@
+// The setup as a user runs it, silently, in a fresh Wine prefix: install, the Explorer entry's
+// "open", an install over the running program, the uninstall, and an install folder with a
+// Chinese name. The setup to test is named by STASHLY_SETUP (installer/run-tests).
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "context_menu/clickwell_ids.h"
+#include "store/favorites_file.h"
+#include "store/names.h"
+#include "store/settings_store.h"
+#include "testing/e2e_support.h"
+#include "testing/file_bytes.h"
+#include "win/com_ptr.h"
+#include "win/file_version.h"
+#include "win/module.h"
+#include "win/shell_paths.h"
+#include "win/text.h"
+#include "win/unique_any.h"
+
+namespace stashly {
+namespace {
+
+using namespace e2e;
+using win::testing::FileBytes;
+
+constexpr wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Stashly";
+
+std::wstring SetupProgram() {
+  const char* setup = std::getenv("STASHLY_SETUP");
+  return setup ? win::ToWide(setup, CP_UTF8) : std::wstring();
+}
+
+std::wstring DefaultFolder() {
+  return win::SpecialFolderPath(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Stashly";
+}
+
+// Runs a command line to its end; its exit code, or ~0u.
+DWORD Run(std::wstring command, DWORD timeoutMs = 120000) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+    return ~0u;
+  win::UniqueHandle owner(process.hProcess);
+  ::CloseHandle(process.hThread);
+  if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return ~0u;
+  DWORD code = ~0u;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+DWORD Install(const std::wstring& extra = L"") {
+  return Run(L"\"" + SetupProgram() + L"\" /S" + extra);
+}
+
+// The uninstaller copies itself away and runs from there: wait for its work to be done.
+bool Uninstall(const std::wstring& folder) {
+  if (Run(L"\"" + folder + L"\\uninstall.exe\" /S") != 0) return false;
+  return WaitFor([&] { return !::PathFileExistsW(folder.c_str()); }, 30000);
+}
+
+bool Exists(const std::wstring& path) {
+  return ::PathFileExistsW(path.c_str()) != FALSE;
+}
+
+std::wstring RegistryText(const wchar_t* key, const wchar_t* name) {
+  std::wstring value;
+  return ReadSettingString(key, name, value) ? value : std::wstring(L"<none>");
+}
+
+DWORD RegistryNumber(const wchar_t* key, const wchar_t* name) {
+  DWORD value = 0, size = sizeof value, type = 0;
+  ::SHGetValueW(HKEY_CURRENT_USER, key, name, &type, &value, &size);
+  return value;
+}
+
+bool KeyExists(const std::wstring& key) {
+  win::UniqueHkey handle;
+  return ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, handle.put()) ==
+         ERROR_SUCCESS;
+}
+
+std::wstring StartMenuShortcut() {
+  return win::SpecialFolderPath(CSIDL_PROGRAMS) + L"\\" + kMainWindowTitle + L".lnk";
+}
+std::wstring StartupShortcut() {
+  return win::SpecialFolderPath(CSIDL_STARTUP) + L"\\Stashly.lnk";
+}
+std::wstring ClassKey() {
+  return std::wstring(L"Software\\Classes\\CLSID\\") + clickwell::kClickwellClassIdText;
+}
+
+// The Explorer entry's "open", as Explorer calls it: through the class the setup registered for
+// this user. Windows's COM looks the class up in the user's HKCU\Software\Classes before the
+// machine's; Wine's reads only the machine's, so where CoCreateInstance cannot see a per-user class
+// the test takes the same steps COM takes on Windows: the server the user's registration names,
+// loaded, asked for its class object.
+HRESULT CreateMenu(win::ComPtr<IContextMenu>& menu, win::UniqueModule& server) {
+  HRESULT hr = ::CoCreateInstance(clickwell::kClickwellClassId, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IContextMenu, menu.put_void());
+  if (hr != REGDB_E_CLASSNOTREG) return hr;
+  std::wstring path;
+  if (!ReadSettingString((ClassKey() + L"\\InprocServer32").c_str(), nullptr, path))
+    return REGDB_E_CLASSNOTREG;
+  server.reset(::LoadLibraryW(path.c_str()));
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  const auto get = win::GetExport<GetClassObject>(server.get(), "DllGetClassObject");
+  if (!get) return CO_E_DLLNOTFOUND;
+  win::ComPtr<IClassFactory> factory;
+  hr = get(clickwell::kClickwellClassId, IID_IClassFactory, factory.put_void());
+  if (FAILED(hr)) return hr;
+  return factory->CreateInstance(nullptr, IID_IContextMenu, menu.put_void());
+}
+
+// The extension is let go of afterwards, so that the uninstall can delete it.
+HRESULT OpenThroughTheExtension() {
+  HRESULT hr;
+  {
+    win::UniqueModule server;
+    win::ComPtr<IContextMenu> menu;
+    hr = CreateMenu(menu, server);
+    if (FAILED(hr)) return hr;
+    HMENU popup = ::CreatePopupMenu();
+    menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
+    ::DestroyMenu(popup);
+    CMINVOKECOMMANDINFO info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = MAKEINTRESOURCEA(0);
+    hr = menu->InvokeCommand(&info);
+  }
+  ::CoFreeUnusedLibrariesEx(0, 0);
+  return hr;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  static void TearDownTestSuite() { ::CoUninitialize(); }
+  void SetUp() override {
+    ASSERT_TRUE(Exists(SetupProgram())) << "STASHLY_SETUP";
+    if (const char* acp = std::getenv("STASHLY_EXPECT_ACP")) {
+      ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(acp))) << "the code page asked for";
+    }
+  }
+};
+
+TEST_F(Installer, InstallOpenUpgradeAndUninstall) {
+  const std::wstring folder = DefaultFolder();
+  ASSERT_EQ(Install(), 0u);
+
+  // Everything in place.
+  for (const wchar_t* file :
+       {L"Stashly.exe", L"Pictora.dll", L"Corelet.dll", L"Renova.dll", L"Clickwell.dll",
+        L"config\\main.xml", L"config\\set.xml", L"config\\close.xml", L"uninstall.exe"})
+    EXPECT_TRUE(Exists(folder + L"\\" + file)) << file;
+  EXPECT_EQ(RegistryText(kSettingsKey, kInstallPathValue), folder + L"\\Stashly.exe");
+  EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), 1u);
+  // The Explorer entry, registered for this user only.
+  EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr),
+            folder + L"\\Clickwell.dll");
+  EXPECT_TRUE(KeyExists(L"Software\\Classes\\*\\ShellEx\\ContextMenuHandlers\\SimpleClickwell"));
+  EXPECT_TRUE(Exists(StartMenuShortcut()));
+  EXPECT_FALSE(Exists(StartupShortcut()));
+  // "Apps & features".
+  const std::wstring version =
+      win::FileVersionText((folder + L"\\Stashly.exe").c_str()).value_or(L"?");
+  EXPECT_EQ(RegistryText(kUninstallKey, L"DisplayName"), kMainWindowTitle);
+  EXPECT_EQ(RegistryText(kUninstallKey, L"DisplayVersion"), version);
+  EXPECT_EQ(RegistryText(kUninstallKey, L"Publisher"), L"Norvane");
+  EXPECT_EQ(RegistryText(kUninstallKey, L"DisplayIcon"), folder + L"\\Stashly.exe,0");
+  EXPECT_EQ(RegistryText(kUninstallKey, L"InstallLocation"), folder);
+  EXPECT_EQ(RegistryText(kUninstallKey, L"UninstallString"), L"\"" + folder + L"\\uninstall.exe\"");
+  EXPECT_EQ(RegistryText(kUninstallKey, L"QuietUninstallString"),
+            L"\"" + folder + L"\\uninstall.exe\" /S");
+  EXPECT_GT(RegistryNumber(kUninstallKey, L"EstimatedSize"), 500u);  // KB
+  EXPECT_EQ(RegistryNumber(kUninstallKey, L"NoModify"), 1u);
+  EXPECT_EQ(RegistryNumber(kUninstallKey, L"NoRepair"), 1u);
+
+  // The Explorer entry's "open" starts the installed program.
+  ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), {L"C:\\windows", L"C:\\收藏 & 资料"}));
+  WriteSettingDword(kAutoHideValue, 0);
+  EXPECT_EQ(OpenThroughTheExtension(), S_OK);
+  HWND running = nullptr;
+  ASSERT_TRUE(
+      WaitFor([&] { return (running = ::FindWindowW(nullptr, kMainWindowTitle)) != nullptr; },
+              kStartTimeoutMs));
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(running, &pid);
+  win::UniqueHandle program(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  wchar_t image[MAX_PATH] = {};
+  DWORD length = MAX_PATH;
+  ::QueryFullProcessImageNameW(program.get(), 0, image, &length);
+  EXPECT_EQ(::lstrcmpiW(image, (folder + L"\\Stashly.exe").c_str()), 0) << image;
+
+  // Installed again over the running program (with start-with-Windows this time): it is asked to
+  // exit, the files are replaced (a lost skin file comes back), the favourites are untouched.
+  const std::string before = FileBytes(FavoritesFilePath());
+  ASSERT_TRUE(::DeleteFileW((folder + L"\\config\\set.xml").c_str()));
+  ASSERT_EQ(Install(L" /STARTUP"), 0u);
+  EXPECT_TRUE(Exists(folder + L"\\config\\set.xml"));
+  EXPECT_EQ(::WaitForSingleObject(program.get(), 10000), WAIT_OBJECT_0) << "the program exited";
+  EXPECT_EQ(::FindWindowW(nullptr, kMainWindowTitle), nullptr);
+  EXPECT_TRUE(Exists(folder + L"\\Stashly.exe"));
+  EXPECT_TRUE(Exists(StartupShortcut()));
+  EXPECT_EQ(FileBytes(FavoritesFilePath()), before) << "the favourites are the same, byte for byte";
+
+  // Uninstalled: nothing of ours is left but the user's favourites and settings.
+  ASSERT_TRUE(Uninstall(folder));
+  EXPECT_FALSE(Exists(StartMenuShortcut()));
+  EXPECT_FALSE(Exists(StartupShortcut()));
+  EXPECT_EQ(RegistryText(kSettingsKey, kInstallPathValue), L"<none>");
+  EXPECT_FALSE(KeyExists(kUninstallKey));
+  EXPECT_FALSE(KeyExists(ClassKey()));
+  EXPECT_FALSE(KeyExists(L"Software\\Classes\\*\\ShellEx\\ContextMenuHandlers\\SimpleClickwell"));
+  EXPECT_TRUE(Exists(FavoritesFilePath()));
+  EXPECT_EQ(RegistryNumber(kSettingsKey, kAutoHideValue), 0u);
+  EXPECT_TRUE(KeyExists(kSettingsKey));
+}
+
+TEST_F(Installer, InstallsIntoAFolderWithAChineseName) {
+  const std::wstring folder = win::SpecialFolderPath(CSIDL_LOCAL_APPDATA) + L"\\程序 收藏\\Stashly";
+  ASSERT_EQ(Install(L" /D=" + folder), 0u);
+  EXPECT_TRUE(Exists(folder + L"\\Stashly.exe"));
+  EXPECT_EQ(RegistryText(kSettingsKey, kInstallPathValue), folder + L"\\Stashly.exe");
+  EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr),
+            folder + L"\\Clickwell.dll");
+  // It runs from there.
+  WriteSettingDword(kAutoHideValue, 0);
+  Program program(folder + L"\\Stashly.exe");
+  EXPECT_TRUE(program.WaitForWindow());
+  KillStrays();
+  ASSERT_TRUE(Uninstall(folder));
+  ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
+}
+
+}  // namespace
+}  // namespace stashly
