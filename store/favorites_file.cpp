@@ -224,7 +224,15 @@ bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring
 }
 
 bool AppendFavorite(const std::wstring& path, const std::wstring& record) {
-  if (!Writable(path) || record.empty()) return false;
+  return AppendFavorites(path, std::span<const std::wstring>(&record, 1));
+}
+
+bool AppendFavorites(const std::wstring& path, std::span<const std::wstring> records) {
+  if (!Writable(path) || records.empty()) return false;
+  // A record must read back as itself: one line, its end not taken for part of a line end.
+  for (const std::wstring& record : records)
+    if (record.empty() || record.find(L'\n') != std::wstring::npos || record.back() == L'\r')
+      return false;
   FavoritesLock lock(path);
   if (!lock.held()) return false;
   win::CreateFolderTree(win::ParentFolder(path));
@@ -254,24 +262,32 @@ bool AppendFavorite(const std::wstring& path, const std::wstring& record) {
                                            : FavoritesEncoding::kAnsi;
     const bool unterminated = size.QuadPart > 0 && last != '\n' &&
                               !(encoding == FavoritesEncoding::kUtf8 && size.QuadPart == 3);
-    auto bytes = EncodeAppendedRecord(record, encoding, unterminated, ansi);
+    std::optional<std::string> bytes = std::string();
+    for (const std::wstring& record : records) {
+      auto encoded = EncodeAppendedRecord(record, encoding, unterminated && bytes->empty(), ansi);
+      if (!encoded) {
+        bytes.reset();
+        break;
+      }
+      *bytes += *encoded;
+    }
     // The first bytes of a file decide its encoding: ANSI text that starts like the UTF-8 mark
     // goes through the rewrite, which writes such a file as UTF-8.
     if (bytes && size.QuadPart == 0 && StartsWithUtf8Bom(*bytes)) bytes.reset();
     if (bytes) {
-      // One write of the whole record: a writer stopped at any moment leaves it there or not.
+      // One write of all the records: a writer stopped at any moment leaves them there or not.
       LARGE_INTEGER zero{};
       return ::SetFilePointerEx(file.get(), zero, nullptr, FILE_END) &&
              Allowed(WriteStep::kWrite) && WriteAll(file.get(), *bytes);
     }
-    // The record does not fit the ANSI file: rewrite it whole below.
+    // A record does not fit the ANSI file: rewrite it whole below.
     LARGE_INTEGER zero{};
     if (!::SetFilePointerEx(file.get(), zero, nullptr, FILE_BEGIN) ||
         !ReadAll(file.get(), existing))
       return false;
   }
   FavoritesContent content = ParseFavorites(existing, ansi);
-  content.records.push_back(record);
+  for (const std::wstring& record : records) content.records.push_back(record);
   return ReplaceFileContent(path, SerializeFavorites(content.records, ansi));
 }
 
@@ -285,6 +301,26 @@ bool RemoveFavorites(const std::wstring& path, const RecordList& seen,
   const RecordList kept = WithoutChosen(current, seen, chosen);
   if (kept.size() == current.size()) return true;  // nothing of the choice is left to remove
   return ReplaceFileContent(path, SerializeFavorites(kept, win::CodePageCodec(CP_THREAD_ACP)));
+}
+
+bool MoveFavorites(const std::wstring& path, const RecordList& seen, std::span<const size_t> chosen,
+                   bool down, std::vector<size_t>* nowAt) {
+  if (nowAt) nowAt->clear();
+  if (!Writable(path)) return false;
+  FavoritesLock lock(path);
+  if (!lock.held()) return false;
+  RecordList records;
+  if (!ReadForChange(path, records)) return false;
+  const std::vector<bool> found = FindChosen(records, seen, chosen);
+  const RecordList before = records;
+  std::vector<size_t> moved = MoveChosen(records, found, down);
+  bool changed = false;
+  for (size_t i = 0; i < records.size() && !changed; ++i) changed = records[i] != before[i];
+  if (changed &&
+      !ReplaceFileContent(path, SerializeFavorites(records, win::CodePageCodec(CP_THREAD_ACP))))
+    return false;
+  if (nowAt) *nowAt = std::move(moved);
+  return true;
 }
 
 void SetWriteFaultHook(WriteFaultHook hook) {

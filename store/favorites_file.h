@@ -40,12 +40,20 @@ bool WriteFavoritesFile(const std::wstring& path, const std::vector<std::wstring
 // Adds one record at the end of the file (CP_ACP), keeping the file's encoding; a record that
 // does not fit an ANSI file turns the file into UTF-8 first. Creates the file when missing.
 bool AppendFavorite(const std::wstring& path, const std::wstring& record);
+// Adds the records at the end in their order, in one step (all or none); false when one of them
+// could not be read back as written (empty, holding a line feed or ending in a carriage return).
+bool AppendFavorites(const std::wstring& path, std::span<const std::wstring> records);
 
 // Removes from the file as it is now the records at `chosen` in `seen`, the list the user saw
 // (see WithoutChosen): a record added meanwhile stays, a record changed meanwhile is not taken
 // blindly. False when the file cannot be read or written.
 bool RemoveFavorites(const std::wstring& path, const RecordList& seen,
                      std::span<const size_t> chosen);
+
+// Moves the records at `chosen` in `seen` (found as RemoveFavorites finds them) one place up or
+// down in the file as it is now (see MoveChosen), and tells where they are now in it.
+bool MoveFavorites(const std::wstring& path, const RecordList& seen, std::span<const size_t> chosen,
+                   bool down, std::vector<size_t>* nowAt);
 
 // For tests: a function asked before each step of a write; returning false makes that step fail
 // as a full disk would. Null (the default) lets every step go ahead.

@@ -168,8 +168,8 @@ std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ans
   return Serialize(records, ansi, used);
 }
 
-RecordList WithoutChosen(const RecordList& current, const RecordList& seen,
-                         std::span<const size_t> chosen) {
+std::vector<bool> FindChosen(const RecordList& current, const RecordList& seen,
+                             std::span<const size_t> chosen) {
   std::vector<bool> picked(seen.size());
   for (size_t i : chosen)
     if (i < seen.size()) picked[i] = true;
@@ -181,17 +181,54 @@ RecordList WithoutChosen(const RecordList& current, const RecordList& seen,
     if (picked[i]) wanted[seen[i]].push_back(occurrence);
   }
   counted.clear();
-  std::vector<size_t> dropped;
+  std::vector<bool> found(current.size());
   for (size_t i = 0; i < current.size(); ++i) {
-    const auto found = wanted.find(current[i]);
-    if (found == wanted.end()) continue;
+    const auto match = wanted.find(current[i]);
+    if (match == wanted.end()) continue;
     const size_t occurrence = counted[current[i]]++;
-    if (std::binary_search(found->second.begin(), found->second.end(), occurrence))
-      dropped.push_back(i);
+    found[i] = std::binary_search(match->second.begin(), match->second.end(), occurrence);
   }
+  return found;
+}
+
+RecordList WithoutChosen(const RecordList& current, const RecordList& seen,
+                         std::span<const size_t> chosen) {
+  const std::vector<bool> found = FindChosen(current, seen, chosen);
+  std::vector<size_t> dropped;
+  for (size_t i = 0; i < found.size(); ++i)
+    if (found[i]) dropped.push_back(i);
   RecordList kept = current;
   kept.Remove(dropped);
   return kept;
+}
+
+std::vector<size_t> MoveChosen(RecordList& records, std::vector<bool> chosen, bool down) {
+  chosen.resize(records.size());
+  std::vector<size_t> order(records.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  // Each chosen record changes places with an unchosen neighbour; one held at the end (or behind
+  // a held one) stays, so a block keeps its shape.
+  const size_t n = order.size();
+  for (size_t step = 1; step < n; ++step) {
+    const size_t i = down ? n - 1 - step : step;
+    const size_t other = down ? i + 1 : i - 1;
+    if (chosen[i] && !chosen[other]) {
+      std::swap(order[i], order[other]);
+      chosen[i] = false;
+      chosen[other] = true;
+    }
+  }
+  size_t characters = 0;
+  for (size_t i = 0; i < n; ++i) characters += records[i].size() + 1;
+  RecordList moved;
+  moved.reserve(n, characters);
+  std::vector<size_t> nowAt;
+  for (size_t i = 0; i < n; ++i) {
+    moved.push_back(records[order[i]]);
+    if (chosen[i]) nowAt.push_back(i);
+  }
+  records = std::move(moved);
+  return nowAt;
 }
 
 std::optional<std::string> EncodeAppendedRecord(std::wstring_view record,

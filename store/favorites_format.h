@@ -72,6 +72,14 @@ std::string SerializeFavorites(const RecordList& records, const NarrowCodec& ans
 // is no longer in `current` is left alone. Unknown and repeated indices are ignored.
 RecordList WithoutChosen(const RecordList& current, const RecordList& seen,
                          std::span<const size_t> chosen);
+// Which records of `current` are the ones chosen from `seen`, found as WithoutChosen finds them.
+std::vector<bool> FindChosen(const RecordList& current, const RecordList& seen,
+                             std::span<const size_t> chosen);
+
+// Moves every chosen record one place up (or down) past its unchosen neighbour; a chosen record
+// already at the end, or held by one that is, stays. Returns where the chosen records are now,
+// ascending.
+std::vector<size_t> MoveChosen(RecordList& records, std::vector<bool> chosen, bool down);
 
 // What the appender writes at the end of a file whose encoding is `encoding`: the record and
 // an LF, preceded by an LF when the file's last line has no end yet (so the new record never

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/favorites_format.h"
 
@@ -20,6 +21,11 @@ class FavoritesModel {
   // Adds `record` at the end of the file, then reads it again. False when the file could not be
   // written: it is as it was, and so is the model after the reload.
   bool Append(const std::wstring& record);
+  // Adds the records at the end, in order, in one step.
+  bool Append(std::span<const std::wstring> records);
+  // Moves the records at `indices` one place up or down in the file (see MoveChosen), then reads
+  // it again; `nowAt` tells where they are now. False when the file could not be written.
+  bool Move(std::span<const size_t> indices, bool down, std::vector<size_t>& nowAt);
   // Removes from the file the records at `indices` of the model (in any order; repeated and
   // unknown ones are ignored), then reads it again. False when the file could not be written.
   bool Remove(std::span<const size_t> indices);

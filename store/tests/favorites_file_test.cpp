@@ -178,6 +178,40 @@ TEST_F(FavoritesFile, AppendOfAPathOutsideTheCodePageConvertsTheFile) {
   EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
 }
 
+TEST_F(FavoritesFile, AppendOfSeveralAddsThemInOrderOrNoneAtAll) {
+  WriteFileBytes(path_, "C:\\old");
+  const std::wstring several[] = {L"C:\\a", L"D:\\文件", L"C:\\b"};
+  ASSERT_TRUE(AppendFavorites(path_, several));
+  EXPECT_EQ(Read(), (Records{L"C:\\old", L"C:\\a", L"D:\\文件", L"C:\\b"}));
+  // A name that would not read back as one record refuses the whole batch.
+  const std::string before = FileBytes(path_);
+  for (const wchar_t* odd : {L"", L"C:\\x\ny", L"C:\\x\r"}) {
+    const std::wstring batch[] = {L"C:\\fine", odd};
+    EXPECT_FALSE(AppendFavorites(path_, batch));
+  }
+  EXPECT_EQ(FileBytes(path_), before);
+}
+
+TEST_F(FavoritesFile, MoveFollowsTheFileAsItIsNow) {
+  ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a", L"C:\\b", L"C:\\c"}));
+  RecordList seen;
+  ReadFavoritesFile(path_, seen);
+  ASSERT_TRUE(AppendFavorite(path_, L"C:\\new"));  // the extension, meanwhile
+  const size_t chosen[] = {1};
+  std::vector<size_t> nowAt;
+  ASSERT_TRUE(MoveFavorites(path_, seen, chosen, true, &nowAt));
+  EXPECT_EQ(Read(), (Records{L"C:\\a", L"C:\\c", L"C:\\b", L"C:\\new"}));
+  EXPECT_EQ(nowAt, std::vector<size_t>{2});
+  // Nothing to move: the file is not written.
+  const size_t first[] = {0};
+  ReadFavoritesFile(path_, seen);
+  SetWriteFaultHook([](WriteStep) { return false; });
+  EXPECT_TRUE(MoveFavorites(path_, seen, first, false, &nowAt));
+  EXPECT_FALSE(MoveFavorites(path_, seen, first, true, &nowAt));
+  SetWriteFaultHook(nullptr);
+  EXPECT_EQ(Read(), (Records{L"C:\\a", L"C:\\c", L"C:\\b", L"C:\\new"}));
+}
+
 TEST_F(FavoritesFile, AppendFailsQuietlyWhenTheFileIsHeld) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
   {

@@ -227,5 +227,31 @@ TEST(WithoutChosen, TakesWhatTheUserChoseFromTheFileAsItIsNow) {
     EXPECT_EQ(WithoutChosen(c.current, c.seen, c.chosen).ToVector(), c.kept) << c.name;
 }
 
+TEST(MoveChosen, MovesEachChosenRecordPastOneNeighbourAndBlocksKeepTheirShape) {
+  const struct {
+    const char* name;
+    std::vector<bool> chosen;
+    bool down;
+    Records after;
+    std::vector<size_t> nowAt;
+  } cases[] = {
+      {"one up", {false, false, true, false}, false, {L"a", L"c", L"b", L"d"}, {1}},
+      {"one down", {false, true, false, false}, true, {L"a", L"c", L"b", L"d"}, {2}},
+      {"block up", {false, true, true, false}, false, {L"b", L"c", L"a", L"d"}, {0, 1}},
+      {"block down", {false, true, true, false}, true, {L"a", L"d", L"b", L"c"}, {2, 3}},
+      {"held at the top", {true, true, false, true}, false, {L"a", L"b", L"d", L"c"}, {0, 1, 2}},
+      {"held at the bottom", {true, false, true, true}, true, {L"b", L"a", L"c", L"d"}, {1, 2, 3}},
+      {"apart", {true, false, true, false}, true, {L"b", L"a", L"d", L"c"}, {1, 3}},
+      {"all", {true, true, true, true}, false, {L"a", L"b", L"c", L"d"}, {0, 1, 2, 3}},
+      {"none, marks short", {}, true, {L"a", L"b", L"c", L"d"}, {}},
+  };
+  for (const auto& c : cases) {
+    RecordList records;
+    for (const wchar_t* text : {L"a", L"b", L"c", L"d"}) records.push_back(text);
+    EXPECT_EQ(MoveChosen(records, c.chosen, c.down), c.nowAt) << c.name;
+    EXPECT_EQ(records.ToVector(), c.after) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace stashly
