@@ -7,6 +7,7 @@
 #include "context_menu/clickwell_resource.h"
 #include "store/favorites_file.h"
 #include "store/settings_store.h"
+#include "win/drop_list.h"
 #include "win/text.h"
 #include "win/unique_any.h"
 
@@ -19,26 +20,6 @@ std::wstring FolderPath(PCIDLIST_ABSOLUTE folder) {
   win::UniqueCoTaskMem<wchar_t> name;
   if (FAILED(::SHGetNameFromIDList(folder, SIGDN_FILESYSPATH, name.put())) || !name) return {};
   return name.get();
-}
-
-// A drop list must end inside its block: the shell reads it up to its double terminator.
-bool IsWellFormedDropList(const void* data, size_t size) {
-  if (size < sizeof(DROPFILES)) return false;
-  DROPFILES header;
-  std::memcpy(&header, data, sizeof header);
-  const size_t start = header.pFiles;
-  if (start < sizeof(DROPFILES) || start >= size) return false;
-  const auto* bytes = static_cast<const unsigned char*>(data) + start;
-  const size_t unit = header.fWide ? sizeof(wchar_t) : 1;
-  const size_t units = (size - start) / unit;
-  auto isNul = [&](size_t i) {
-    for (size_t b = 0; b < unit; ++b)
-      if (bytes[i * unit + b] != 0) return false;
-    return true;
-  };
-  for (size_t i = 0; i + 1 < units; ++i)
-    if (isNul(i) && isNul(i + 1)) return true;
-  return false;
 }
 
 // The menu bitmap as a DIB section made straight from the resource: the image's own 24-bit
@@ -98,7 +79,7 @@ STDMETHODIMP CClickwellClass::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* 
   if (medium.get().tymed != TYMED_HGLOBAL) return E_INVALIDARG;
   const HGLOBAL memory = medium.get().hGlobal;
   win::ScopedGlobalLock lock(memory);
-  if (!lock || !IsWellFormedDropList(lock.get(), lock.size())) return E_INVALIDARG;
+  if (!lock || !win::IsWellFormedDropList(lock.get(), lock.size())) return E_INVALIDARG;
 
   const HDROP drop = static_cast<HDROP>(memory);
   if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return E_INVALIDARG;
