@@ -11,6 +11,9 @@ enum : UINT {
   ID_ADD_FOLDER = 5000,
   ID_DELETE_SELECTED = 5001,
   ID_SETTINGS = 5002,
+  // The list's keys (Alt+Up, Alt+Down) as commands, which a skin's buttons may send as well.
+  ID_MOVE_SELECTED_UP = 5010,
+  ID_MOVE_SELECTED_DOWN = 5011,
 };
 
 // Settings dialog (config\set.xml). IDOK (Enter) is ignored, IDCANCEL cancels.

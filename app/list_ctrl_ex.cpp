@@ -3,25 +3,69 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "app/command_ids.h"
 #include "app/window_rules.h"
 #include "win/gdi.h"
 
 namespace stashly {
+namespace {
 
-win::UniqueIcon ShellIconOf(const wchar_t* path) {
+// Posted by the existence checks when what they know has changed.
+constexpr UINT WM_PRESENCE_CHANGED = WM_APP + 1;
+constexpr UINT_PTR kTipTimer = 1;
+// A path on a share that does not answer is drawn as if it were there after this long.
+constexpr std::chrono::milliseconds kPresenceTimeout{2000};
+
+// Runs on a worker thread. No message box for a drive without a medium.
+Presence ProbePath(const std::wstring& path) {
+  DWORD previous = 0;
+  ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const DWORD error = ::GetLastError();
+  ::SetThreadErrorMode(previous, nullptr);
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? Presence::kFolder : Presence::kFile;
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return Presence::kMissing;
+    default:
+      return Presence::kUnknown;  // there, but not for us to look at (access denied): as it was
+  }
+}
+
+bool KeyDown(int key) {
+  return (::GetKeyState(key) & 0x8000) != 0;
+}
+
+}  // namespace
+
+win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence) {
   SHFILEINFOW info{};
   constexpr UINT kFlags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
-  if (::PathIsDirectoryW(path)) {
+  if (presence == Presence::kFolder) {
     ::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), kFlags);
   } else {
-    ::SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), kFlags);
+    // A name without an extension gets the shell's icon for files of no known type.
+    ::SHGetFileInfoW(presence == Presence::kMissing ? L"file" : path, FILE_ATTRIBUTE_NORMAL, &info,
+                     sizeof(info), kFlags);
   }
   return win::UniqueIcon(info.hIcon);
 }
+
+CListCtrlEx::CListCtrlEx()
+    : presence_(ProbePath, [this] { ::PostMessageW(hwnd(), WM_PRESENCE_CHANGED, 0, 0); },
+                kPresenceTimeout) {}
 
 win::WindowClass CListCtrlEx::GetWindowClass() const {
   win::WindowClass spec;
@@ -76,6 +120,11 @@ int CListCtrlEx::GetNextSelected(int after) const {
 }
 
 void CListCtrlEx::ShowFavorites() {
+  HideTip();
+  std::vector<std::wstring> paths;
+  paths.reserve(favorites_.size());
+  for (size_t i = 0; i < favorites_.size(); ++i) paths.emplace_back(favorites_[i]);
+  presence_.Refresh(std::move(paths));
   SendMessage(LVM_DELETEALLITEMS);
   // One repaint for the whole list instead of one per item.
   SendMessage(WM_SETREDRAW, FALSE);
@@ -103,6 +152,151 @@ bool CListCtrlEx::DeleteFavorites(std::span<const size_t> indices) {
   return stored;
 }
 
+bool CListCtrlEx::AddFavorites(std::span<const std::wstring> paths) {
+  const bool stored = favorites_.Append(paths);
+  ShowFavorites();
+  return stored;
+}
+
+bool CListCtrlEx::MoveSelected(bool down) {
+  std::vector<size_t> selected;
+  for (int i = GetNextSelected(-1); i != -1; i = GetNextSelected(i))
+    selected.push_back(static_cast<size_t>(i));
+  if (selected.empty()) return true;
+  std::vector<size_t> nowAt;
+  const bool stored = favorites_.Move(selected, down, nowAt);
+  ShowFavorites();
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  for (size_t i : nowAt) {
+    if (i >= favorites_.size()) continue;
+    state.state = LVIS_SELECTED | (i == (down ? nowAt.back() : nowAt.front()) ? LVIS_FOCUSED : 0);
+    SendMessage(LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+  }
+  if (!nowAt.empty() && nowAt.back() < favorites_.size())
+    SendMessage(LVM_ENSUREVISIBLE, down ? nowAt.back() : nowAt.front(), FALSE);
+  return stored;
+}
+
+void CListCtrlEx::SelectAll() {
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+}
+
+RECT CListCtrlEx::TextRect(int index) const {
+  RECT item{};
+  item.left = LVIR_BOUNDS;
+  SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  RECT bounds{};
+  bounds.top = 0;
+  bounds.left = LVIR_BOUNDS;
+  SendMessage(LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&bounds));
+  const DWORD exStyle = static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
+  const int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
+  return win::ToRect(LayOutFirstColumn(win::FromRect<RowBox>(item), win::FromRect<RowBox>(bounds),
+                                       width, (exStyle & LVS_EX_CHECKBOXES) != 0, showIcons_)
+                         .text);
+}
+
+SIZE CListCtrlEx::TextExtent(int index) const {
+  const std::wstring_view record = favorites_[static_cast<size_t>(index)];
+  win::ScopedGetDC dc(hwnd());
+  win::ScopedSelectObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+  RECT measured{0, 0, 0, 0};
+  ::DrawTextW(dc, record.data(), static_cast<int>(record.size()), &measured,
+              DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+  return SIZE{measured.right, measured.bottom};
+}
+
+bool CListCtrlEx::IsCut(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= favorites_.size()) return false;
+  const RECT text = TextRect(index);
+  return TextExtent(index).cx > text.right - text.left;
+}
+
+void CListCtrlEx::OnMouseMove(POINT at) {
+  if (!trackingLeave_) {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd(), 0};
+    trackingLeave_ = ::TrackMouseEvent(&track) != FALSE;
+  }
+  LVHITTESTINFO hit{};
+  hit.pt = at;
+  const int item = static_cast<int>(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (item == tipItem_) return;
+  HideTip();
+  tipItem_ = item;
+  if (item >= 0 && IsCut(item)) ::SetTimer(hwnd(), kTipTimer, ::GetDoubleClickTime(), nullptr);
+}
+
+void CListCtrlEx::ShowTip() {
+  ::KillTimer(hwnd(), kTipTimer);
+  if (!IsCut(tipItem_)) return;
+  if (!tip_) {
+    tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                 nullptr, nullptr));
+    if (!tip_) return;
+    // In place over the cut text, in the list's font, and the pointer goes through it.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
+    tool.hwnd = hwnd();
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ::SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN));
+    ::SendMessageW(tip_.get(), WM_SETFONT, static_cast<WPARAM>(SendMessage(WM_GETFONT)), FALSE);
+  }
+  const std::wstring text(favorites_[static_cast<size_t>(tipItem_)]);
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = hwnd();
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  // The row's text is centred in its height: the tip's text goes exactly over it.
+  RECT place = TextRect(tipItem_);
+  const int line = TextExtent(tipItem_).cy;
+  place.top += (place.bottom - place.top - line) / 2;
+  place.bottom = place.top + line;
+  ::MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&place), 2);
+  ::SendMessageW(tip_.get(), TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&place));
+  ::SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(place.left, place.top));
+  ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CListCtrlEx::HideTip() {
+  ::KillTimer(hwnd(), kTipTimer);
+  tipItem_ = -1;
+  if (!tip_) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = hwnd();
+  ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+bool CListCtrlEx::OnKeyDown(UINT key) {
+  HideTip();
+  switch (key) {
+    case VK_RETURN:
+      OpenEntry(static_cast<int>(
+          SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0))));
+      return true;
+    case VK_DELETE:
+      // The main window's own command, so that a failed write is reported the same way.
+      ::SendMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(ID_DELETE_SELECTED, 0), 0);
+      return true;
+    case VK_TAB:
+      return win::FocusNextTabStop(hwnd());
+    case 'A':
+      if (!KeyDown(VK_CONTROL)) return false;
+      SelectAll();
+      return true;
+  }
+  return false;
+}
+
 void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
   HDC dc = draw.hDC;
   int saved = ::SaveDC(dc);
@@ -124,15 +318,19 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
     win::UniqueBrush background(::CreateSolidBrush(color));
     ::FillRect(dc, &fill, background.get());
   }
-  COLORREF oldText =
-      ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
   int index = static_cast<int>(draw.itemID);
+  const bool isListed = index >= 0 && static_cast<size_t>(index) < favorites_.size();
+  const Presence presence =
+      isListed ? presence_.Get(favorites_[static_cast<size_t>(index)]) : Presence::kUnknown;
+  COLORREF textColor = presence == Presence::kMissing ? kMissingTextColor : RGB(0, 0, 0);
+  COLORREF oldText =
+      ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : textColor);
   HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
   int columns = header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
   for (int i = 0; i < columns; ++i) {
     // Column 0 is the record itself, from the model, whatever its length. A copy: the shell's
     // icon lookup below may let a change notice in, whose reload replaces the model's records.
-    const bool isRecord = i == 0 && index >= 0 && static_cast<size_t>(index) < favorites_.size();
+    const bool isRecord = i == 0 && isListed;
     const std::wstring text =
         isRecord ? std::wstring(favorites_[static_cast<size_t>(index)]) : GetItemText(index, i);
     RECT bounds{};
@@ -143,7 +341,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
       bounds.left += 5;
     } else {
       win::UniqueIcon icon;
-      if (showIcons_ && isRecord) icon = ShellIconOf(text.c_str());
+      if (showIcons_ && isRecord) icon = ShellIconOf(text.c_str(), presence);
       int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
       RowLayout layout =
           LayOutFirstColumn(win::FromRect<RowBox>(itemRect), win::FromRect<RowBox>(bounds), width,
@@ -187,6 +385,51 @@ bool CListCtrlEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
       result = 0;
       return true;
     case WM_MOUSEMOVE:
+      // The list view itself never sees the pointer move: no hot tracking, no drag of rows.
+      OnMouseMove(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      result = 0;
+      return true;
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      HideTip();
+      break;
+    case WM_TIMER:
+      if (wParam != kTipTimer) break;
+      ShowTip();
+      result = 0;
+      return true;
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_KILLFOCUS:
+      HideTip();
+      break;
+    case WM_KEYDOWN:
+      if (!OnKeyDown(static_cast<UINT>(wParam))) break;
+      result = 0;
+      return true;
+    case WM_SYSKEYDOWN:
+      // Alt+Up and Alt+Down move the selected entries.
+      if (wParam != VK_UP && wParam != VK_DOWN) break;
+      HideTip();
+      ::SendMessageW(::GetParent(hwnd()), WM_COMMAND,
+                     MAKEWPARAM(wParam == VK_DOWN ? ID_MOVE_SELECTED_DOWN : ID_MOVE_SELECTED_UP, 0),
+                     0);
+      result = 0;
+      return true;
+    case WM_CHAR:
+      // Enter and Ctrl+A have done their work as keys; the list view would search for them.
+      if (wParam >= L' ') break;
+      result = 0;
+      return true;
+    case WM_PRESENCE_CHANGED:
+      presence_.TakeNotice();
+      ::InvalidateRect(hwnd(), nullptr, FALSE);
+      result = 0;
+      return true;
+    case WM_DESTROY:
+      HideTip();
+      tip_.reset();
+      break;
     case LVM_GETITEMSTATE:
       result = 0;
       return true;

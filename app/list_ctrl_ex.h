@@ -1,11 +1,14 @@
 #pragma once
 // The favourites list: a superclassed system list view with owner-drawn rows (shell icon and
-// path), the view of the favourites model, which owns the file on the program's side.
+// path), the view of the favourites model, which owns the file on the program's side. Paths
+// that no longer exist are drawn dimmed; a row whose path is cut shows it whole on hover.
 #include <windows.h>
 
 #include <span>
 #include <string>
+#include <vector>
 
+#include "app/path_presence.h"
 #include "store/favorites_model.h"
 #include "win/unique_any.h"
 #include "win/window.h"
@@ -14,9 +17,13 @@ namespace stashly {
 
 inline constexpr COLORREF kGridLineColor = RGB(236, 233, 216);
 inline constexpr COLORREF kSelectedRowColor = RGB(51, 153, 255);
+// The text of a row whose path does not exist (any more).
+inline constexpr COLORREF kMissingTextColor = RGB(160, 160, 160);
 
 class CListCtrlEx : public win::Window {
  public:
+  CListCtrlEx();
+
   // Stores the height and makes the control measure its rows again; -1 keeps the system's.
   void SetRowHeight(int height);
   int rowHeight() const { return rowHeight_; }
@@ -28,6 +35,10 @@ class CListCtrlEx : public win::Window {
   // shows it unchanged).
   bool AddFavorite(const std::wstring& path);
   bool DeleteFavorites(std::span<const size_t> indices);
+  // Adds the paths at the end, in their order, in one write.
+  bool AddFavorites(std::span<const std::wstring> paths);
+  // Moves the selected records one place up or down and keeps them selected.
+  bool MoveSelected(bool down);
 
   int GetItemCount() const;
   int GetNextSelected(int after) const;
@@ -44,14 +55,31 @@ class CListCtrlEx : public win::Window {
   std::wstring GetItemText(int index, int column) const;
   void DrawRow(const DRAWITEMSTRUCT& item);
   void OpenEntry(int index);
+  bool OnKeyDown(UINT key);
+  void SelectAll();
+  // Where column 0 draws the text of a row, in client coordinates.
+  RECT TextRect(int index) const;
+  // The size of a record's text in the list's font; whether it is wider than its place.
+  SIZE TextExtent(int index) const;
+  bool IsCut(int index) const;
+  // The full-path tip: armed when the pointer comes to a row, shown after the hover delay when
+  // the row's text is cut, gone when the pointer leaves the row.
+  void OnMouseMove(POINT at);
+  void ShowTip();
+  void HideTip();
 
   int rowHeight_ = -1;
   bool showIcons_ = true;
   FavoritesModel favorites_;
+  PathPresence presence_;
+  win::UniqueWindow tip_;
+  int tipItem_ = -1;
+  bool trackingLeave_ = false;
 };
 
-// The shell's small icon for a path by its type alone: the generic folder icon for a folder,
-// the icon of the extension for anything else (also when the file does not exist).
-win::UniqueIcon ShellIconOf(const wchar_t* path);
+// The shell's small icon for a path by its type alone, without touching the disk: the generic
+// folder icon for a folder, a neutral one for a path that does not exist, the icon of the
+// extension for anything else (also while it is not known yet).
+win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence);
 
 }  // namespace stashly

@@ -1,7 +1,7 @@
 // The program's entry: one instance per desktop, found by its main window's title.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
+#include <ole2.h>
 
 #include "app/main_dlg.h"
 #include "store/names.h"
@@ -29,7 +29,8 @@ int Run(int show) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  ::CoInitialize(nullptr);
+  // OLE, not just COM: the window takes dropped files.
+  ::OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   if (HWND running = ::FindWindowW(nullptr, stashly::kMainWindowTitle)) {
@@ -39,6 +40,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   appModule.Init(instance);
   int result = Run(show);
   appModule.Term();
-  ::CoUninitialize();
+  ::OleUninitialize();
   return result;
 }

@@ -79,6 +79,13 @@ LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
   LoadSkin(L"config\\main.xml");
   ::RegisterHotKey(hwnd(), HOTKEY_SHOW, MOD_ALT | MOD_SHIFT, 0);
   CreateListView();
+  SetUpKeyboard();
+  // The window had the focus before its list was there.
+  if (::GetFocus() == hwnd()) ::SetFocus(list_.hwnd());
+  dropTarget_.Register(hwnd(), [this](std::vector<std::wstring> names) {
+    dropped_.insert(dropped_.end(), names.begin(), names.end());
+    PostMessage(WM_ADD_DROPPED, 0, 0);
+  });
   SetWindowAlpha(hwnd(), kWindowAlpha);
   DWORD autohide = 0;
   if (ReadSettingDword(kAutoHideValue, autohide))
@@ -92,6 +99,20 @@ LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   CXEasyDialog::HandleMessage(WM_INITDIALOG, wParam, lParam, result);
   return result;
+}
+
+void CMainDlg::SetUpKeyboard() {
+  std::vector<HWND> order{list_.hwnd()};
+  for (UINT id : {UINT{ID_ADD_FOLDER}, UINT{ID_DELETE_SELECTED}, UINT{ID_SETTINGS}, UINT{IDOK}})
+    order.push_back(::GetDlgItem(hwnd(), static_cast<int>(id)));
+  order.push_back(::GetDlgItem(hwnd(), IDCANCEL));  // the title bar's close button
+  for (HWND control : order) {
+    if (!control) continue;
+    ::SetWindowLongW(control, GWL_STYLE, ::GetWindowLongW(control, GWL_STYLE) | WS_TABSTOP);
+    // Each one after the ones before it: tab order is z-order.
+    ::SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+  }
 }
 
 void CMainDlg::OnKillFocus(HWND focus) {
@@ -141,6 +162,16 @@ void CMainDlg::DeleteSelected() {
   for (int i = list_.GetNextSelected(-1); i != -1; i = list_.GetNextSelected(i))
     selected.push_back(static_cast<size_t>(i));
   if (!list_.DeleteFavorites(selected)) ReportNotStored();
+}
+
+void CMainDlg::MoveSelected(bool down) {
+  if (!list_.MoveSelected(down)) ReportNotStored();
+}
+
+void CMainDlg::AddDropped() {
+  std::vector<std::wstring> names = std::move(dropped_);
+  dropped_.clear();
+  if (!names.empty() && !list_.AddFavorites(names)) ReportNotStored();
 }
 
 void CMainDlg::OpenSettings() {
@@ -202,6 +233,10 @@ bool CMainDlg::OnCommand(UINT id) {
     case ID_SETTINGS:
       OpenSettings();
       return true;
+    case ID_MOVE_SELECTED_UP:
+    case ID_MOVE_SELECTED_DOWN:
+      MoveSelected(id == ID_MOVE_SELECTED_DOWN);
+      return true;
   }
   return false;
 }
@@ -213,10 +248,16 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       return true;
     case WM_DESTROY:
       ::UnregisterHotKey(hwnd(), HOTKEY_SHOW);
+      dropTarget_.Revoke();
       result = 0;
       return true;
     case WM_HOTKEY:
       if (wParam == HOTKEY_SHOW) ::ShowWindow(hwnd(), SW_SHOW);
+      result = 0;
+      return true;
+    case WM_SETFOCUS:
+      // The keys go to the list whenever the window itself would get them.
+      if (list_.hwnd()) ::SetFocus(list_.hwnd());
       result = 0;
       return true;
     case WM_KILLFOCUS:
@@ -233,6 +274,10 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       return true;
     case WM_COPYDATA:
       OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+      result = 0;
+      return true;
+    case WM_ADD_DROPPED:
+      AddDropped();
       result = 0;
       return true;
     case WM_REPORT_USAGE:

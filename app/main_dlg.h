@@ -3,7 +3,11 @@
 // again (hot key, auto-hide), with its commands add, delete, settings, close and exit.
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "app/command_ids.h"
+#include "app/drop_target.h"
 #include "app/list_ctrl_ex.h"
 #include "skin/easy_dialog.h"
 #include "win/unique_any.h"
@@ -11,6 +15,8 @@
 namespace stashly {
 
 inline constexpr UINT WM_REPORT_USAGE = WM_USER + 1;
+// Files were dropped on the window: add them once the drag is over.
+inline constexpr UINT WM_ADD_DROPPED = WM_USER + 2;
 inline constexpr int HOTKEY_SHOW = 1;
 inline constexpr BYTE kWindowAlpha = 240;
 
@@ -36,6 +42,10 @@ class CMainDlg : public CXEasyDialog {
   bool OnCommand(UINT id);
   void AddFolder();
   void DeleteSelected();
+  void MoveSelected(bool down);
+  void AddDropped();
+  // The tab order: the list first, then the buttons along the bottom, the close button last.
+  void SetUpKeyboard();
   // Tells the user, once for the action, that a change could not be written to the file.
   void ReportNotStored();
   void OpenSettings();
@@ -46,6 +56,8 @@ class CMainDlg : public CXEasyDialog {
   bool IsOwnControl(HWND window) const { return window && ::GetParent(window) == hwnd(); }
 
   CListCtrlEx list_;
+  DropRegistration dropTarget_;
+  std::vector<std::wstring> dropped_;
   int autoHide_ = 1;
   int subDialogOpen_ = 0;
   win::UniqueIcon bigIcon_;

@@ -88,16 +88,29 @@ bool CXButtonImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
       result = 0;
       return true;
     case WM_LBUTTONUP:
-      if (pressed_) {
-        // lParam 0, not our handle: the dialog takes it as a command, not a notification.
-        ::PostMessageW(::GetParent(hwnd()), WM_COMMAND,
-                       MAKEWPARAM(::GetDlgCtrlID(hwnd()), 0), 0);
-        checked_ = !checked_;
-        PostMessage(XRM_SETCHECK, 1, 0);
-        Invalidate(hwnd());
-      }
+      if (pressed_) Click();
       pressed_ = 0;
       SetState(1);
+      result = 0;
+      return true;
+    case WM_GETDLGCODE: {
+      // Enter clicks a focused button rather than the dialog's default one.
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      result = DLGC_BUTTON;
+      if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
+      return true;
+    }
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE || wParam == VK_RETURN) {
+        Click();
+      } else if (wParam != VK_TAB || !win::FocusNextTabStop(hwnd())) {
+        break;
+      }
+      result = 0;
+      return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Invalidate(hwnd());
       result = 0;
       return true;
     case WM_PAINT:
@@ -132,6 +145,14 @@ bool CXButtonImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
     }
   }
   return Window::HandleMessage(message, wParam, lParam, result);
+}
+
+void CXButtonImpl::Click() {
+  // lParam 0, not our handle: the dialog takes it as a command, not a notification.
+  ::PostMessageW(::GetParent(hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), 0), 0);
+  checked_ = !checked_;
+  PostMessage(XRM_SETCHECK, 1, 0);
+  Invalidate(hwnd());
 }
 
 void CXButtonImpl::Paint() {
@@ -183,6 +204,12 @@ void CXButtonImpl::PaintTo(HDC target) {
     captionBlock_->Draw(dc, format);
   } else if (!caption_.empty()) {
     DrawTextRun(dc, caption_, caption, captionColors_[state_ & 3], format, 0, nullptr);
+  }
+  // Only a tab stop shows the focus: the keyboard brought it there.
+  const bool tabStop = (::GetWindowLongW(hwnd(), GWL_STYLE) & WS_TABSTOP) != 0;
+  if (tabStop && ::GetFocus() == hwnd() && width > 4 && height > 4) {
+    RECT focus{client.left + 2, client.top + 2, client.right - 2, client.bottom - 2};
+    ::DrawFocusRect(dc, &focus);
   }
 }
 

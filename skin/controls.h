@@ -15,6 +15,8 @@
 
 namespace stashly {
 
+// A skinned button. It takes the focus only where its parent gives it a tab stop; with the focus
+// it shows a focus rectangle, and Space or Enter click it.
 class CXButtonImpl : public win::Window, public CXSkinElement {
  public:
   // Frame count 0 or less, or a missing file: nothing happens. A push button takes the size of
@@ -44,6 +46,8 @@ class CXButtonImpl : public win::Window, public CXSkinElement {
 
  private:
   void SetState(int state);
+  // What a click does: the command to the parent, and the check turned over.
+  void Click();
   void Paint();
   // WM_PAINT and WM_PRINTCLIENT alike draw the whole control into `target` through one buffer.
   void PaintTo(HDC target);

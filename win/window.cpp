@@ -256,6 +256,14 @@ HINSTANCE CurrentModule() {
   return module;
 }
 
+bool FocusNextTabStop(HWND child) {
+  const bool backwards = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+  HWND next = ::GetNextDlgTabItem(::GetParent(child), child, backwards);
+  if (!next || next == child) return false;
+  ::SetFocus(next);
+  return true;
+}
+
 bool UnregisterWindowClasses() {
   return Registry().UnregisterAll();
 }

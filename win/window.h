@@ -145,6 +145,10 @@ class Window : public WindowBase {
   bool subclassed_ = false;
 };
 
+// Tab and Shift+Tab where no dialog manager runs: the focus goes from `child` to the next (or
+// previous) tab stop among its siblings. False when there is none.
+bool FocusNextTabStop(HWND child);
+
 // Removes the classes this module registered and that no window uses any more; a library calls
 // it before it is unloaded, so that a later load can register them again.
 bool UnregisterWindowClasses();

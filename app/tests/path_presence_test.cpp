@@ -1,0 +1,196 @@
+#include "app/path_presence.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+namespace stashly {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Counts events across threads. Waits give up after a generous while, so a fault fails the test
+// instead of hanging it.
+class Tally {
+ public:
+  void Add() {
+    std::lock_guard lock(mutex_);
+    ++count_;
+    changed_.notify_all();
+  }
+  int Count() {
+    std::lock_guard lock(mutex_);
+    return count_;
+  }
+  bool WaitFor(int count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, 10s, [&] { return count_ >= count; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int count_ = 0;
+};
+
+// Stands in for the file system: scripted answers, counted calls, and paths whose next probe
+// waits until the test lets it go. Tells `gone` when the last probe has let go of it.
+struct FakeDisk {
+  struct Hold {
+    Tally entered, release;
+  };
+  ~FakeDisk() { gone->Add(); }
+
+  Presence Probe(const std::wstring& path) {
+    std::unique_lock lock(mutex);
+    ++calls[path];
+    std::shared_ptr<Hold> hold = std::exchange(holds[path], nullptr);
+    Presence answer = answers[path];
+    lock.unlock();
+    if (hold) {
+      hold->entered.Add();
+      hold->release.WaitFor(1);
+    }
+    return answer;
+  }
+  void Answer(const std::wstring& path, Presence answer) {
+    std::lock_guard lock(mutex);
+    answers[path] = answer;
+  }
+  std::shared_ptr<Hold> HoldNext(const std::wstring& path) {
+    std::lock_guard lock(mutex);
+    return holds[path] = std::make_shared<Hold>();
+  }
+  int Calls(const std::wstring& path) {
+    std::lock_guard lock(mutex);
+    return calls[path];
+  }
+
+  std::mutex mutex;
+  std::map<std::wstring, Presence> answers;
+  std::map<std::wstring, int> calls;
+  std::map<std::wstring, std::shared_ptr<Hold>> holds;
+  std::shared_ptr<Tally> gone = std::make_shared<Tally>();
+};
+
+class PathPresenceTest : public testing::Test {
+ protected:
+  void Start(std::chrono::milliseconds timeout) {
+    presence_ = std::make_unique<PathPresence>(
+        [disk = disk_](const std::wstring& path) { return disk->Probe(path); },
+        [notices = notices_] { notices->Add(); }, timeout);
+  }
+  // Waits, woken by the notices as the window would be, until `done` holds.
+  bool Until(const std::function<bool()>& done) {
+    for (;;) {
+      const int seen = notices_->Count();
+      presence_->TakeNotice();
+      if (done()) return true;
+      if (!notices_->WaitFor(seen + 1)) return done();
+    }
+  }
+  Presence Get(const std::wstring& path) { return presence_->Get(path); }
+
+  std::shared_ptr<FakeDisk> disk_ = std::make_shared<FakeDisk>();
+  std::shared_ptr<Tally> notices_ = std::make_shared<Tally>();
+  std::unique_ptr<PathPresence> presence_;
+};
+
+TEST(PresenceRoot, NamesTheShareOrDriveAPathDependsOn) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* root;
+  } cases[] = {
+      {LR"(\\server\share\folder\file.txt)", LR"(\\server\share)"},
+      {LR"(//server/share/file)", LR"(\\server\share)"},
+      {LR"(\\?\UNC\server\share\file)", LR"(\\server\share)"},
+      {LR"(\\?\C:\long\path)", L"C:"},
+      {LR"(C:\Users\me)", L"C:"},
+      {L"d:relative", L"d:"},
+      {LR"(\\server)", LR"(\\server)"},
+      {LR"(\\server\)", LR"(\\server)"},
+      {LR"(\\)", L""},
+      {LR"(\\\share\file)", L""},
+      {LR"(\\?\UNC\)", L""},
+      {LR"(folder\file)", L""},
+      {LR"(\rooted\file)", L""},
+      {L"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PresenceRoot(c.path), c.root) << std::wstring(c.path);
+}
+
+TEST_F(PathPresenceTest, AnswersFollowTheNewestRoundWithOneNoticeUntilTaken) {
+  const std::wstring a = LR"(C:\a)", b = LR"(C:\b)", c = LR"(D:\c)";
+  disk_->Answer(a, Presence::kFile);
+  disk_->Answer(b, Presence::kFolder);
+  disk_->Answer(c, Presence::kFolder);
+  auto first = disk_->HoldNext(c);
+  Start(10s);
+  presence_->Refresh({a, b, L"", a, c});
+  ASSERT_TRUE(first->entered.WaitFor(1));  // one worker goes in order: a and b are answered
+  EXPECT_EQ(Get(a), Presence::kFile);
+  EXPECT_EQ(Get(b), Presence::kFolder);
+  EXPECT_EQ(Get(c), Presence::kUnknown);
+  EXPECT_EQ(Get(L""), Presence::kMissing);
+  EXPECT_EQ(notices_->Count(), 1);
+  EXPECT_EQ(disk_->Calls(a), 1);
+  EXPECT_EQ(disk_->Calls(L""), 0);
+
+  // A new round while c's first call is out: what left the list is forgotten, what is known is
+  // answered until it is known better, and the late answer of the old round is dropped.
+  disk_->Answer(b, Presence::kMissing);
+  disk_->Answer(c, Presence::kMissing);
+  auto second = disk_->HoldNext(c);
+  presence_->Refresh({b, c});
+  EXPECT_EQ(Get(a), Presence::kUnknown);
+  EXPECT_EQ(Get(b), Presence::kFolder);
+  presence_->TakeNotice();
+  first->release.Add();
+  ASSERT_TRUE(second->entered.WaitFor(1));
+  EXPECT_EQ(Get(b), Presence::kMissing);
+  EXPECT_EQ(Get(c), Presence::kUnknown);
+  EXPECT_EQ(notices_->Count(), 2);
+
+  // Nor does the destructor wait for a call that has not timed out.
+  presence_.reset();
+  second->release.Add();
+}
+
+TEST_F(PathPresenceTest, DeadShareCostsOneTimeOutAndHoldsUpNothing) {
+  const std::wstring a = LR"(\\dead\share\a)", b = LR"(\\DEAD\Share\b)",
+                     c = LR"(\\?\UNC\dead\share\c)", x = LR"(X:\x)", y = LR"(\\live\share\y)";
+  const std::vector<std::wstring> list = {a, b, c, x, y};
+  for (const std::wstring& path : list) disk_->Answer(path, Presence::kFolder);
+  Start(100ms);  // short, yet far above what an answered probe takes on a busy machine
+  presence_->Refresh(list);
+  ASSERT_TRUE(Until([&] { return Get(y) == Presence::kFolder; }));  // y last: all are answered
+
+  // The share stops answering: its paths keep what was known, the others are still answered.
+  auto stuck = disk_->HoldNext(a);
+  for (const std::wstring& path : list) disk_->Answer(path, Presence::kMissing);
+  presence_->Refresh(list);
+  ASSERT_TRUE(Until([&] { return Get(y) == Presence::kMissing; }));
+  EXPECT_EQ(Get(x), Presence::kMissing);
+  for (const std::wstring& path : {a, b, c}) EXPECT_EQ(Get(path), Presence::kFolder);
+  EXPECT_EQ(disk_->Calls(a) + disk_->Calls(b) + disk_->Calls(c), 4);
+
+  // While its call is stuck, the share is not probed again.
+  disk_->Answer(y, Presence::kFile);
+  presence_->Refresh(list);
+  ASSERT_TRUE(Until([&] { return Get(y) == Presence::kFile; }));
+  EXPECT_EQ(disk_->Calls(a) + disk_->Calls(b) + disk_->Calls(c), 4);
+
+  // The destructor does not wait for the stuck call, and nothing of the owner's is called after.
+  presence_.reset();
+  const int notices = notices_->Count();
+  std::shared_ptr<Tally> gone = disk_->gone;
+  disk_.reset();
+  stuck->release.Add();
+  EXPECT_TRUE(gone->WaitFor(1));
+  EXPECT_EQ(notices_->Count(), notices);
+}
+
+}  // namespace
+}  // namespace stashly
