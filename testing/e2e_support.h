@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "store/favorites_file.h"
 #include "store/names.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
@@ -167,6 +168,22 @@ inline std::vector<std::wstring> ListRows(HWND main) {
     rows.push_back(text);
   }
   return rows;
+}
+
+inline void SelectRow(HWND main, int index) {
+  HWND list = ::GetDlgItem(main, kListViewId);
+  RemoteBuffer remote(list, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = LVIS_SELECTED;
+  remote.Write(0, &item, sizeof(item));
+  ::SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.address()));
+}
+
+inline std::vector<std::wstring> FileRows() {
+  RecordList records;
+  ReadFavoritesFile(FavoritesFilePath(), records);
+  return records.ToVector();
 }
 
 // A click on a skinned control of another process: press and release over it.

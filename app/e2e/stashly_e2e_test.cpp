@@ -19,6 +19,7 @@
 #include "app/command_ids.h"
 #include "store/favorites_file.h"
 #include "store/settings_store.h"
+#include "testing/e2e_screen.h"
 #include "testing/e2e_support.h"
 #include "win/com_ptr.h"
 #include "win/gdi.h"
@@ -33,22 +34,6 @@ using namespace e2e;
 
 constexpr COLORREF kSelectedBlue = RGB(51, 153, 255);
 constexpr COLORREF kGridLine = RGB(236, 233, 216);
-
-void SelectRow(HWND main, int index) {
-  HWND list = ::GetDlgItem(main, kListViewId);
-  RemoteBuffer remote(list, sizeof(LVITEMW));
-  LVITEMW item{};
-  item.stateMask = LVIS_SELECTED;
-  item.state = LVIS_SELECTED;
-  remote.Write(0, &item, sizeof(item));
-  ::SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.address()));
-}
-
-std::vector<std::wstring> FileRows() {
-  RecordList records;
-  ReadFavoritesFile(FavoritesFilePath(), records);
-  return records.ToVector();
-}
 
 // Closes the top-level windows whose title holds `text` (a file manager the test made open).
 void CloseWindowsShowing(const wchar_t* text) {
@@ -754,97 +739,6 @@ TEST_F(E2e, FolderBrowserAddsTheChosenFolderToViewAndFile) {
 }
 
 // What the screen shows of a window, as 32-bit pixels.
-class Screenshot {
- public:
-  explicit Screenshot(HWND window) {
-    ::GetWindowRect(window, &rect_);
-    width_ = rect_.right - rect_.left;
-    height_ = rect_.bottom - rect_.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    pixels_ = static_cast<const DWORD*>(bits);
-    HDC screen = ::GetDC(nullptr);
-    {
-      win::UniqueDc dc(::CreateCompatibleDC(screen));
-      win::ScopedSelectObject select(dc.get(), bitmap_.get());
-      ::BitBlt(dc.get(), 0, 0, width_, height_, screen, rect_.left, rect_.top, SRCCOPY);
-    }
-    ::ReleaseDC(nullptr, screen);
-    ::GdiFlush();
-  }
-  // The pixel at a screen position.
-  COLORREF At(POINT screen) const {
-    int x = screen.x - rect_.left, y = screen.y - rect_.top;
-    if (!pixels_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    DWORD p = pixels_[y * width_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-  // Saves the picture as a PNG for people to look at.
-  bool SavePng(const std::wstring& path) const {
-    win::ComPtr<IWICImagingFactory> factory;
-    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IWICImagingFactory, factory.put_void())))
-      return false;
-    win::ComPtr<IWICBitmap> bitmap;
-    win::ComPtr<IWICStream> stream;
-    win::ComPtr<IWICBitmapEncoder> encoder;
-    win::ComPtr<IWICBitmapFrameEncode> frame;
-    return SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap_.get(), nullptr, WICBitmapIgnoreAlpha,
-                                                      bitmap.put())) &&
-           SUCCEEDED(factory->CreateStream(stream.put())) &&
-           SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-           SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) &&
-           SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
-           SUCCEEDED(encoder->CreateNewFrame(frame.put(), nullptr)) &&
-           SUCCEEDED(frame->Initialize(nullptr)) &&
-           SUCCEEDED(frame->WriteSource(bitmap.get(), nullptr)) && SUCCEEDED(frame->Commit()) &&
-           SUCCEEDED(encoder->Commit());
-  }
-
- private:
-  RECT rect_{};
-  int width_ = 0, height_ = 0;
-  win::UniqueBitmap bitmap_;
-  const DWORD* pixels_ = nullptr;
-};
-
-// Screenshots go beside the test results, for people to look at.
-std::wstring ArtefactPath(const wchar_t* name) {
-  std::wstring folder = win::FileBesideProgram(L"screenshots");
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  return win::CombinePath(folder, name);
-}
-
-// Near `expected`, allowing for the window's 240/255 opacity over whatever lies below it.
-::testing::AssertionResult Near(COLORREF actual, COLORREF expected) {
-  auto off = [](int a, int b) { return a > b ? a - b : b - a; };
-  if (actual != CLR_INVALID && off(GetRValue(actual), GetRValue(expected)) <= 24 &&
-      off(GetGValue(actual), GetGValue(expected)) <= 24 &&
-      off(GetBValue(actual), GetBValue(expected)) <= 24)
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << "RGB(" << int(GetRValue(actual)) << "," << int(GetGValue(actual)) << ","
-         << int(GetBValue(actual)) << ") is not near RGB(" << int(GetRValue(expected)) << ","
-         << int(GetGValue(expected)) << "," << int(GetBValue(expected)) << ")";
-}
-
-RECT RowRect(HWND list, int index) {
-  RemoteBuffer remote(list, sizeof(RECT));
-  RECT rect{};
-  rect.left = LVIR_BOUNDS;
-  remote.Write(0, &rect, sizeof(rect));
-  ::SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.address()));
-  remote.Read(0, &rect, sizeof(rect));
-  ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 class ScreenshotE2e : public E2e {
  protected:
   void SetUp() override {
