@@ -3,7 +3,9 @@
 //             after it is visible), against the bare dialog program;
 //   load:     LoadFavorites of 10 000 entries (a WM_COPYDATA reload, sent and so synchronous)
 //             against inserting the same strings into a plain list view in this process;
-//   memory:   peak working set of both programs.
+//   memory:   peak working set of both programs;
+//   unreachable: start-up to first paint with 200 entries of which 50 are on a network share
+//             that does not answer, against the same 200 entries all local, rounds interleaved.
 // Prints the figures and the ratios; it is a measurement, not a test.
 #include <windows.h>
 #include <commctrl.h>
@@ -77,6 +79,51 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// 200 records: existing local files, the last `unreachable` of them replaced by paths on a
+// share of a documentation address (TEST-NET-1), which nothing answers.
+stashly::RecordList MixedList(const std::wstring& folder, int unreachable) {
+  stashly::RecordList records;
+  for (int i = 0; i < 200; ++i) {
+    if (i >= 200 - unreachable) {
+      records.push_back(L"\\\\192.0.2.1\\share\\reports\\file" + std::to_wstring(i) + L".docx");
+      continue;
+    }
+    std::wstring file = win::CombinePath(folder, L"file" + std::to_wstring(i) + L".txt");
+    win::UniqueHandle h(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                      nullptr));
+    records.push_back(file);
+  }
+  return records;
+}
+
+// First paint of Stashly.exe with each list, alternating, `rounds` times; prints the medians.
+void CompareUnreachable(const std::wstring& exe, int rounds) {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  std::wstring folder = win::CombinePath(temp, L"stashly_bench_files");
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const stashly::RecordList local = MixedList(folder, 0), mixed = MixedList(folder, 50);
+  std::vector<double> localStart, mixedStart;
+  for (int round = 0; round < rounds; ++round) {
+    for (int which = 0; which < 2; ++which) {
+      const bool withShare = (round + which) % 2 == 1;
+      stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), withShare ? mixed : local);
+      Run run = Start(exe, stashly::kMainWindowTitle);
+      const bool shown = run.window != nullptr;
+      Stop(run);
+      if (!shown) {
+        std::fprintf(stderr, "the window did not appear; no measurement\n");
+        return;
+      }
+      (withShare ? mixedStart : localStart).push_back(run.startMs);
+    }
+  }
+  for (size_t i = 0; i < local.size(); ++i) ::DeleteFileW(local.c_str(i));
+  ::RemoveDirectoryW(folder.c_str());
+  double l = Median(localStart), m = Median(mixedStart);
+  std::printf("200 entries, 50 unreachable %.1f ms, all local %.1f ms, ratio %.2f\n", m, l, m / l);
+}
+
 }  // namespace
 
 int main() {
@@ -130,6 +177,7 @@ int main() {
     plainLoad.push_back(Now() - t0);
     ::DestroyWindow(list);
   }
+  CompareUnreachable(win::CombinePath(here, L"Stashly.exe"), 7);
   stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
   double s = Median(stashlyStart), b = Median(bareStart);
   double l = Median(stashlyLoad), p = Median(plainLoad);
