@@ -170,12 +170,13 @@ inline std::vector<std::wstring> ListRows(HWND main) {
   return rows;
 }
 
-inline void SelectRow(HWND main, int index) {
+// Selects a row (or, with LVIS_FOCUSED, gives it the focus rectangle); other rows keep theirs.
+inline void SelectRow(HWND main, int index, UINT state = LVIS_SELECTED) {
   HWND list = ::GetDlgItem(main, kListViewId);
   RemoteBuffer remote(list, sizeof(LVITEMW));
   LVITEMW item{};
-  item.stateMask = LVIS_SELECTED;
-  item.state = LVIS_SELECTED;
+  item.stateMask = state;
+  item.state = state;
   remote.Write(0, &item, sizeof(item));
   ::SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.address()));
 }

@@ -64,17 +64,6 @@ bool ReadyForKeys(HWND main) {
   return ready;
 }
 
-// Gives a row the focus rectangle (not the selection).
-void FocusRow(HWND main, int index) {
-  HWND list = ::GetDlgItem(main, kListViewId);
-  RemoteBuffer remote(list, sizeof(LVITEMW));
-  LVITEMW item{};
-  item.stateMask = LVIS_FOCUSED;
-  item.state = LVIS_FOCUSED;
-  remote.Write(0, &item, sizeof(item));
-  ::SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote.address()));
-}
-
 std::vector<int> SelectedRows(HWND main) {
   HWND list = ::GetDlgItem(main, kListViewId);
   std::vector<int> rows;
@@ -135,7 +124,7 @@ TEST_F(Everyday, EnterOpensLikeADoubleClickAndDeleteAndCtrlARemoveWhatIsSelected
   ASSERT_TRUE(ReadyForKeys(main));
 
   // Enter on a path that is gone: nothing happens.
-  FocusRow(main, 0);
+  SelectRow(main, 0, LVIS_FOCUSED);
   Type({VK_RETURN});
   ::SendMessageW(main, WM_NULL, 0, 0);
   EXPECT_TRUE(::IsWindowVisible(main));
@@ -152,7 +141,7 @@ TEST_F(Everyday, EnterOpensLikeADoubleClickAndDeleteAndCtrlARemoveWhatIsSelected
   EXPECT_TRUE(WaitFor([&] { return SelectedRows(main).size() == 3; }));
 
   // Enter on an existing one hides the window and has the shell open it.
-  FocusRow(main, 1);
+  SelectRow(main, 1, LVIS_FOCUSED);
   Type({VK_RETURN});
   EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
   EXPECT_TRUE(CloseWindowsShowing(L"stashly enter"));
