@@ -5,8 +5,7 @@
 #include <cstring>
 
 #include "context_menu/clickwell_resource.h"
-#include "store/favorites_file.h"
-#include "store/settings_store.h"
+#include "context_menu/commands.h"
 #include "win/drop_list.h"
 #include "win/text.h"
 #include "win/unique_any.h"
@@ -126,7 +125,7 @@ STDMETHODIMP CClickwellClass::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if (!IS_INTRESOURCE(info->lpVerb)) return E_INVALIDARG;
   switch (LOWORD(reinterpret_cast<ULONG_PTR>(info->lpVerb))) {
     case kOpenCommand:
-      Open();
+      StartProgram();
       return S_OK;
     case kAddCommand:
       Add(*info);
@@ -134,15 +133,6 @@ STDMETHODIMP CClickwellClass::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     default:
       return E_INVALIDARG;
   }
-}
-
-void CClickwellClass::Open() {
-  std::wstring program;
-  if (!stashly::ReadSettingString(stashly::kExtensionSettingsKey, stashly::kInstallPathValue,
-                                  program) ||
-      program.empty())
-    return;
-  ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 void CClickwellClass::Add(const CMINVOKECOMMANDINFO& info) {
@@ -158,8 +148,7 @@ void CClickwellClass::Add(const CMINVOKECOMMANDINFO& info) {
   if (path.empty() && info.lpDirectory) path = win::ToWide(info.lpDirectory, CP_THREAD_ACP);
   if (path.empty()) return;
 
-  if (!stashly::AppendFavorite(stashly::FavoritesFilePath(), path)) return;
-  stashly::NotifyFavoritesChanged();
+  AddToFavorites({&path, 1});
 }
 
 }  // namespace clickwell

@@ -41,7 +41,6 @@ class CClickwellClass final : public win::ComObject<IShellExtInit, IContextMenu>
  private:
   ~CClickwellClass() override = default;
 
-  void Open();
   void Add(const CMINVOKECOMMANDINFO& info);
 
   std::wstring selectedPath_;      // first selected item; empty for a folder background

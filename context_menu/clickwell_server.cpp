@@ -1,4 +1,4 @@
-// Clickwell.dll as an in-process COM server: its module object, its one class and the five
+// Clickwell.dll as an in-process COM server: its module object, its classes and the five
 // standard exports.
 #include <windows.h>
 #include <objbase.h>
@@ -6,6 +6,7 @@
 #include "context_menu/clickwell_class.h"
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/clickwell_resource.h"
+#include "context_menu/explorer_command.h"
 #include "win/com_server.h"
 
 namespace clickwell {
@@ -13,6 +14,9 @@ namespace {
 
 const win::ComClassEntry kClasses[] = {
     {&kClickwellClassId, &win::CreateComObject<CClickwellClass>, IDR_CLICKWELL_CLASS},
+    // Registered by the sparse package on Windows 11, never by regsvr32.
+    {&kAddCommandClassId, &win::CreateComObject<CAddCommand>, 0},
+    {&kOpenCommandClassId, &win::CreateComObject<COpenCommand>, 0},
 };
 
 class CClickwellModule final : public win::DllModule {

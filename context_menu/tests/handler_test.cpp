@@ -529,5 +529,186 @@ TEST_F(Handler, OpenStartsTheInstalledProgramAndNothingWithoutOne) {
   EXPECT_EQ(FileBytes(favorites_), "<missing>");
 }
 
+// The first-level commands, created as Explorer creates them once the package has registered
+// their classes, and handed real item arrays.
+class ExplorerCommands : public Handler {
+ protected:
+  static void SetUpTestSuite() {
+    Handler::SetUpTestSuite();
+    for (const wchar_t* id : {kAddCommandClassIdText, kOpenCommandClassIdText}) {
+      const std::wstring key = std::wstring(L"CLSID\\") + id + L"\\InprocServer32";
+      WriteString(HKEY_CLASSES_ROOT, key, nullptr, ClickwellPath());
+      WriteString(HKEY_CLASSES_ROOT, key, L"ThreadingModel", L"Apartment");
+    }
+  }
+  static void TearDownTestSuite() {
+    for (const wchar_t* id : {kAddCommandClassIdText, kOpenCommandClassIdText})
+      DeleteTree(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + id);
+    Handler::TearDownTestSuite();
+  }
+  void SetUp() override {
+    Handler::SetUp();
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    items_ = win::CombinePath(temp, L"命令 测试");
+    RemoveTree(items_);
+    ASSERT_TRUE(win::CreateFolderTree(win::CombinePath(items_, L"收藏 文件夹")));
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"})
+      WriteFileBytes(win::CombinePath(items_, name), "x");
+  }
+  void TearDown() override {
+    RemoveTree(items_);
+    Handler::TearDown();
+  }
+
+  static ComPtr<IExplorerCommand> Create(const CLSID& id) {
+    ComPtr<IExplorerCommand> command;
+    ::CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_IExplorerCommand, command.put_void());
+    return command;
+  }
+  // The items as Explorer passes a selection: one array of absolute item lists.
+  ComPtr<IShellItemArray> Items(const std::vector<std::wstring>& names) {
+    std::vector<win::UniquePidl> lists;
+    std::vector<PCIDLIST_ABSOLUTE> raw;
+    for (const std::wstring& name : names) {
+      win::UniquePidl list;
+      if (FAILED(::SHParseDisplayName(win::CombinePath(items_, name).c_str(), nullptr, list.put(),
+                                      0, nullptr)))
+        return {};
+      raw.push_back(list.get());
+      lists.push_back(std::move(list));
+    }
+    ComPtr<IShellItemArray> array;
+    ::SHCreateShellItemArrayFromIDLists(static_cast<UINT>(raw.size()), raw.data(), array.put());
+    return array;
+  }
+
+  std::wstring items_;
+};
+
+// What Explorer's view offers a command as its site: the view of the folder it shows.
+class FolderViewSite final : public win::ComObject<IServiceProvider, IFolderView> {
+ public:
+  explicit FolderViewSite(const std::wstring& folder) : folder_(folder) {}
+  STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return service == SID_SFolderView ? QueryInterface(iid, out) : E_NOINTERFACE;
+  }
+  STDMETHODIMP GetFolder(REFIID iid, void** out) override {
+    *out = nullptr;
+    win::UniquePidl list;
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(::SHParseDisplayName(folder_.c_str(), nullptr, list.put(), 0, nullptr)) ||
+        FAILED(::SHGetDesktopFolder(desktop.put())))
+      return E_FAIL;
+    return desktop->BindToObject(list.get(), nullptr, iid, out);
+  }
+  STDMETHODIMP GetCurrentViewMode(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetCurrentViewMode(UINT) override { return E_NOTIMPL; }
+  STDMETHODIMP Item(int, PITEMID_CHILD*) override { return E_NOTIMPL; }
+  STDMETHODIMP ItemCount(UINT, int*) override { return E_NOTIMPL; }
+  STDMETHODIMP Items(UINT, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetSelectionMarkedItem(int*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetFocusedItem(int*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetItemPosition(PCUITEMID_CHILD, POINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetSpacing(POINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetDefaultSpacing(POINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAutoArrange() override { return E_NOTIMPL; }
+  STDMETHODIMP SelectItem(int, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP SelectAndPositionItems(UINT, PCUITEMID_CHILD_ARRAY, POINT*, DWORD) override {
+    return E_NOTIMPL;
+  }
+
+ private:
+  std::wstring folder_;
+};
+
+TEST_F(ExplorerCommands, AnswerTitleStateAndFlagsWithoutTouchingTheItems) {
+  const struct {
+    const CLSID* id;
+    const wchar_t* title;
+  } cases[] = {{&kAddCommandClassId, kAddText}, {&kOpenCommandClassId, kOpenText}};
+  for (const auto& c : cases) {
+    ComPtr<IExplorerCommand> command = Create(*c.id);
+    ASSERT_TRUE(command);
+    EXPECT_TRUE(command.Query<IObjectWithSite>());
+    win::UniqueCoTaskMem<wchar_t> title;
+    ASSERT_EQ(command->GetTitle(nullptr, title.put()), S_OK);
+    EXPECT_STREQ(title.get(), c.title);
+    // An item gone since the right-click: the state does not look at it, nor at the disk.
+    const std::wstring gone = win::CombinePath(items_, L"a.txt");
+    ComPtr<IShellItemArray> items = Items({L"a.txt"});
+    ASSERT_TRUE(items);
+    ::DeleteFileW(gone.c_str());
+    EXPCMDSTATE state = ECS_HIDDEN;
+    EXPECT_EQ(command->GetState(items.get(), FALSE, &state), S_OK);
+    EXPECT_EQ(state, ECS_ENABLED);
+    EXPECT_EQ(command->GetState(nullptr, FALSE, nullptr), E_POINTER);
+    WriteFileBytes(gone, "x");
+    EXPCMDFLAGS flags = ~EXPCMDFLAGS{0};
+    EXPECT_EQ(command->GetFlags(&flags), S_OK);
+    EXPECT_EQ(flags, static_cast<EXPCMDFLAGS>(ECF_DEFAULT));
+    GUID name{};
+    EXPECT_EQ(command->GetCanonicalName(&name), S_OK);
+    EXPECT_EQ(name, *c.id);
+    ComPtr<IEnumExplorerCommand> sub;
+    EXPECT_EQ(command->EnumSubCommands(sub.put()), E_NOTIMPL);
+    EXPECT_FALSE(sub);
+  }
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+}
+
+TEST_F(ExplorerCommands, AddAppendsEveryChosenItemAndTheWindowHasReloadedOnReturn) {
+  const std::vector<std::wstring> cases[] = {
+      {L"b.txt"}, {L"c.txt", L"a.txt", L"b.txt"}, {L"收藏 文件夹"}};
+  for (const std::vector<std::wstring>& names : cases) {
+    WriteFileBytes(favorites_, "C:\\first\r\n");
+    std::vector<std::wstring> expected{L"C:\\first"};
+    for (const std::wstring& name : names) expected.push_back(win::CombinePath(items_, name));
+    ComPtr<IShellItemArray> items = Items(names);
+    ASSERT_TRUE(items);
+    MainWindowStandIn window;
+    ComPtr<IExplorerCommand> command = Create(kAddCommandClassId);
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->Invoke(items.get(), nullptr), S_OK);
+    EXPECT_EQ(Records(), expected);
+    std::vector<MainWindowStandIn::Notice> notices = window.Notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].fileBytes, FileBytes(favorites_));
+  }
+}
+
+TEST_F(ExplorerCommands, BackgroundClickAddsTheFolderOfTheSite) {
+  ComPtr<IExplorerCommand> command = Create(kAddCommandClassId);
+  // No item and no site: nothing to add.
+  EXPECT_EQ(command->Invoke(nullptr, nullptr), S_FALSE);
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+
+  auto site = Make<FolderViewSite>(items_);
+  ComPtr<IObjectWithSite> withSite = command.Query<IObjectWithSite>();
+  ASSERT_EQ(withSite->SetSite(static_cast<IServiceProvider*>(site.get())), S_OK);
+  ComPtr<IServiceProvider> back;
+  EXPECT_EQ(withSite->GetSite(IID_IServiceProvider, back.put_void()), S_OK);
+  EXPECT_EQ(command->Invoke(nullptr, nullptr), S_OK);
+  EXPECT_EQ(Records(), std::vector<std::wstring>{items_});
+  withSite->SetSite(nullptr);
+  EXPECT_EQ(withSite->GetSite(IID_IServiceProvider, back.put_void()), E_FAIL);
+}
+
+TEST_F(ExplorerCommands, OpenStartsTheInstalledProgramAndNothingWithoutOne) {
+  win::UniqueHandle started(::CreateEventW(nullptr, TRUE, FALSE, kLaunchProbeEvent));
+  ASSERT_TRUE(started);
+  ComPtr<IExplorerCommand> command = Create(kOpenCommandClassId);
+  ComPtr<IShellItemArray> items = Items({L"a.txt"});
+  EXPECT_EQ(command->Invoke(items.get(), nullptr), S_OK);
+  EXPECT_EQ(::WaitForSingleObject(started.get(), 2000), static_cast<DWORD>(WAIT_TIMEOUT));
+  WriteString(HKEY_CURRENT_USER, stashly::kSettingsKey, stashly::kInstallPathValue,
+              win::FileBesideProgram(L"launch_probe.exe"));
+  EXPECT_EQ(command->Invoke(items.get(), nullptr), S_OK);
+  EXPECT_EQ(::WaitForSingleObject(started.get(), 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(FileBytes(favorites_), "<missing>");
+}
+
 }  // namespace
 }  // namespace clickwell::test

@@ -1,0 +1,16 @@
+#pragma once
+// What the extension's entries do, the same from the classic menu and from the first-level
+// Explorer commands.
+#include <span>
+#include <string>
+
+namespace clickwell {
+
+// Starts the program that "installpath" names; nothing when the value is missing or empty.
+void StartProgram();
+
+// Appends `paths` to the favourites file in one locked write (all or none), then tells a running
+// main window, which has read the file again when this returns. False when nothing was written.
+bool AddToFavorites(std::span<const std::wstring> paths);
+
+}  // namespace clickwell
