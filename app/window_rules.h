@@ -1,6 +1,7 @@
 #pragma once
 // The main window's small decisions, apart from the platform: when it hides itself, how the
-// extension switch is spelled for regsvr32, and where a list row's icon and text go.
+// extension switch is spelled for regsvr32 and PowerShell, and where a list row's icon and text
+// go.
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,32 @@ inline std::wstring Regsvr32Parameters(std::wstring_view dllPath, bool registerI
   parameters += dllPath;
   parameters += L'"';
   return parameters;
+}
+
+// The first-level Explorer entries of Windows 11 come from a package, which PowerShell registers
+// for the user (no elevation) with the install folder as its external location.
+inline constexpr wchar_t kExplorerPackageName[] = L"Norvane.Stashly";
+
+// `text` as a PowerShell literal: between single quotes, every quote doubled. PowerShell takes
+// the typographic single quotes for quotes too, so a name holding one must not end the literal.
+inline std::wstring PowerShellLiteral(std::wstring_view text) {
+  std::wstring literal = L"'";
+  for (wchar_t c : text) {
+    if (c == L'\'' || (c >= L'\x2018' && c <= L'\x201B')) literal += c;
+    literal += c;
+  }
+  return literal + L"'";
+}
+
+// The parameters of "powershell" that register the package (or remove it for this user).
+inline std::wstring PackageSwitchParameters(bool registerIt, std::wstring_view package,
+                                            std::wstring_view folder) {
+  std::wstring script =
+      registerIt ? L"Add-AppxPackage -ErrorAction Stop -Path " + PowerShellLiteral(package) +
+                       L" -ExternalLocation " + PowerShellLiteral(folder)
+                 : L"Get-AppxPackage -Name " + PowerShellLiteral(kExplorerPackageName) +
+                       L" | Remove-AppxPackage -ErrorAction Stop";
+  return L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"" + script + L"\"";
 }
 
 struct RowBox {

@@ -1,6 +1,7 @@
 ﻿; The per-user setup of Stashly (Velto文件收藏夹): no administrator needed. installer/build-setup
 ; runs makensis on it with VERSION, STAGE (the installed 32-bit tree), CLICKWELL (the 64-bit
-; extension), ICON and OUTFILE defined.
+; extension), ICON and OUTFILE defined, and MSIX (the signed package of the Windows 11 Explorer
+; entries) when there is one.
 ;
 ; Command line: /S silent, /D=<folder> the install folder (last, unquoted), /STARTUP also start
 ; with Windows. Silent mode does every step the pages do.
@@ -14,6 +15,7 @@ SetCompressor /SOLID lzma
 !include Sections.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
+!include WordFunc.nsh
 
 !define TITLE "Velto文件收藏夹"
 !define SETTINGS "Software\norvane\stashly"
@@ -63,6 +65,43 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "${PUBLISHER}"
   ${EndIf}
 !macroend
 
+; $R4 = $INSTDIR as a PowerShell literal's inside: every kind of single quote doubled.
+!macro InstallFolderLiteral
+  ${WordReplace} "$INSTDIR" "'" "''" "+" $R4
+  ${WordReplace} "$R4" "‘" "‘‘" "+" $R4
+  ${WordReplace} "$R4" "’" "’’" "+" $R4
+  ${WordReplace} "$R4" "‚" "‚‚" "+" $R4
+  ${WordReplace} "$R4" "‛" "‛‛" "+" $R4
+!macroend
+!define POWERSHELL `"$SYSDIR\WindowsPowerShell\v1.0\powershell.exe" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command`
+
+; The Explorer entries. On Windows 11 (build 22000 and later), with a signed package, the package
+; is registered for this user, which puts them on Explorer's first level; the classic extension
+; then goes, so "Show more options" holds no second pair. Elsewhere, or when the package cannot be
+; registered (an untrusted certificate, no PowerShell), the classic extension, for this user.
+; Called with the 64-bit file system view.
+Function RegisterExplorerEntries
+  StrCpy $R5 0
+  !ifdef MSIX
+    ReadRegStr $R3 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
+    ${If} $R3 >= 22000
+      !insertmacro InstallFolderLiteral
+      nsExec::Exec `${POWERSHELL} "Add-AppxPackage -ErrorAction Stop -Path '$R4\Stashly.msix' -ExternalLocation '$R4'"`
+      Pop $R6
+      ${If} $R6 == 0
+        StrCpy $R5 1
+      ${EndIf}
+    ${EndIf}
+  !endif
+  ${If} $R5 = 1
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
+  ${Else}
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /n /i:user "$INSTDIR\Clickwell.dll"'
+  ${EndIf}
+  ; The settings dialog's switch goes the same way.
+  WriteRegDWORD HKCU "${SETTINGS}" "explorerpackage" $R5
+FunctionEnd
+
 Section "${TITLE}" SecMain
   SectionIn RO
   !insertmacro CloseRunningProgram
@@ -85,9 +124,12 @@ Section "${TITLE}" SecMain
       Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
     ${EndIf}
     File "${CLICKWELL}"
-    ; The 64-bit regsvr32, for this user only: no elevation.
+    !ifdef MSIX
+      File "/oname=Stashly.msix" "${MSIX}"
+    !endif
+    ; The 64-bit regsvr32 and PowerShell, for this user only: no elevation.
     ${DisableX64FSRedirection}
-    ExecWait '"$SYSDIR\regsvr32.exe" /s /n /i:user "$INSTDIR\Clickwell.dll"'
+    Call RegisterExplorerEntries
     ${EnableX64FSRedirection}
     ; As the settings dialog shows it: the Explorer entry is on.
     WriteRegDWORD HKCU "${SETTINGS}" "rightmenu" 1
@@ -129,9 +171,15 @@ FunctionEnd
 Section "Uninstall"
   !insertmacro CloseRunningProgram
   ${If} ${RunningX64}
-  ${AndIf} ${FileExists} "$INSTDIR\Clickwell.dll"
     ${DisableX64FSRedirection}
-    ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
+    ReadRegDWORD $R5 HKCU "${SETTINGS}" "explorerpackage"
+    ${If} $R5 = 1
+      nsExec::Exec `${POWERSHELL} "Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop"`
+      Pop $R6
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
+      ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
+    ${EndIf}
     ${EnableX64FSRedirection}
   ${EndIf}
 
@@ -141,6 +189,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Renova.dll"
   Delete /REBOOTOK "$INSTDIR\Clickwell.dll"
   Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
+  Delete "$INSTDIR\Stashly.msix"
   Delete "$INSTDIR\config\*.xml"
   Delete "$INSTDIR\config\*.png"
   RMDir "$INSTDIR\config"
@@ -151,6 +200,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${TITLE}.lnk"
   Delete "$SMSTARTUP\Stashly.lnk"
   DeleteRegValue HKCU "${SETTINGS}" "installpath"
+  DeleteRegValue HKCU "${SETTINGS}" "explorerpackage"
   DeleteRegKey HKCU "${UNINSTALL}"
 
   ; The favourites and the settings are the user's: kept unless asked (never when silent).

@@ -15,6 +15,9 @@ inline constexpr wchar_t kAutoHideValue[] = L"autohide";
 inline constexpr wchar_t kExitWhenCloseValue[] = L"exit_when_close";
 inline constexpr wchar_t kRightMenuValue[] = L"rightmenu";
 inline constexpr wchar_t kInstallPathValue[] = L"installpath";
+// 1 when the setup registered the Explorer entries as a package (Windows 11): the settings
+// switch then registers or removes the package instead of the classic extension.
+inline constexpr wchar_t kExplorerPackageValue[] = L"explorerpackage";
 // The once-per-start usage report: 0 switches it off; missing or anything else means on.
 inline constexpr wchar_t kUsageReportValue[] = L"usagereport";
 

@@ -20,6 +20,8 @@
 #include "store/favorites_file.h"
 #include "store/settings_store.h"
 #include "testing/e2e_screen.h"
+#include "testing/file_bytes.h"
+#include "testing/powershell_probe.h"
 #include "testing/e2e_support.h"
 #include "win/com_ptr.h"
 #include "win/gdi.h"
@@ -563,6 +565,52 @@ TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32BothWays) {
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
   EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\nregister\n"; }, 15000))
       << ReadProbeLog();
+}
+
+// Where the setup registered the Explorer entries as a package, the switch registers and removes
+// the package for the user through the system's PowerShell; regsvr32 is left alone.
+TEST_F(SettingsE2e, ExtensionSwitchGoesThroughThePackageWhereTheSetupRegisteredOne) {
+  const std::wstring folder = win::ParentFolder(ProgramPath());
+  const std::wstring package = win::CombinePath(folder, L"Stashly.msix");
+  ASSERT_TRUE(win::testing::PlacePowerShellProbe(win::FileBesideProgram(L"powershell_probe.exe")));
+  ::DeleteFileW(win::testing::PowerShellProbeLogPath().c_str());
+  WriteSettingDword(kExplorerPackageValue, 1);
+  win::testing::WriteFileBytes(package, "package");
+  struct Cleanup {
+    std::wstring package;
+    ~Cleanup() {
+      ::DeleteFileW(package.c_str());
+      win::testing::PlacePowerShellProbe({});
+      DeleteSetting(kExplorerPackageValue);
+    }
+  } cleanup{package};
+
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  const std::wstring expected[] = {
+      L"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop\"\n",
+      L"Add-AppxPackage -ErrorAction Stop -Path '" + package + L"' -ExternalLocation '" + folder +
+          L"'\"\n"};
+  std::wstring log;
+  for (const std::wstring& tail : expected) {
+    HWND dialog = OpenSettings(main);
+    ASSERT_TRUE(dialog);
+    Click(dialog, ID_SET_RIGHTMENU);
+    Click(dialog, ID_SET_APPLY);
+    EXPECT_TRUE(WaitForGone(dialog));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+          log = win::testing::PowerShellProbeLog();
+          return log.size() >= tail.size() &&
+                 log.compare(log.size() - tail.size(), tail.size(), tail) == 0;
+        },
+        15000))
+        << win::ToNarrow(log, CP_UTF8);
+  }
+  EXPECT_NE(log.find(L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"Get-"),
+            std::wstring::npos);
+  EXPECT_EQ(ReadProbeLog(), "");
 }
 
 TEST_F(SettingsE2e, CancelAndCloseChangeNothing) {

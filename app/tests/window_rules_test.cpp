@@ -13,6 +13,27 @@ TEST(Regsvr32Parameters, QuotesThePathAlwaysAndAddsUnregisterSwitch) {
             LR"(/s "C:\Program Files\Velto\Clickwell.dll")");
 }
 
+TEST(PackageSwitchParameters, QuotesEveryPathSoNoNameEndsItsLiteral) {
+  const struct {
+    std::wstring_view path, literal;
+  } literals[] = {
+      {LR"(C:\Stashly)", LR"('C:\Stashly')"},
+      {LR"(C:\Users\O'Brien\Stashly)", LR"('C:\Users\O''Brien\Stashly')"},
+      {L"C:\\g\x2018h\x2019i\x201Aj\x201Bk",
+       L"'C:\\g\x2018\x2018h\x2019\x2019i\x201A\x201Aj\x201B\x201Bk'"},
+      {L"C:\\收藏 $(x) `y", L"'C:\\收藏 $(x) `y'"},
+      {L"", L"''"},
+  };
+  for (const auto& c : literals) EXPECT_EQ(PowerShellLiteral(c.path), c.literal);
+
+  EXPECT_EQ(PackageSwitchParameters(true, LR"(C:\O'B\Stashly.msix)", LR"(C:\O'B)"),
+            LR"(-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "Add-AppxPackage )"
+            LR"(-ErrorAction Stop -Path 'C:\O''B\Stashly.msix' -ExternalLocation 'C:\O''B'")");
+  EXPECT_EQ(PackageSwitchParameters(false, L"x", L"y"),
+            LR"(-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "Get-AppxPackage )"
+            LR"(-Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop")");
+}
+
 TEST(RowLayout, IconAndTextSitInColumnZeroWithTheirMargins) {
   RowBox item{0, 30, 457, 60};
   RowBox column{0, 30, 457, 60};

@@ -16,6 +16,7 @@
 #include "store/settings_store.h"
 #include "testing/e2e_support.h"
 #include "testing/file_bytes.h"
+#include "testing/powershell_probe.h"
 #include "win/com_ptr.h"
 #include "win/file_version.h"
 #include "win/module.h"
@@ -140,6 +141,43 @@ HRESULT OpenThroughTheExtension() {
   return hr;
 }
 
+bool ValueExists(const wchar_t* key, const wchar_t* name) {
+  return ::SHGetValueW(HKEY_CURRENT_USER, key, name, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// The Windows build number the system reports, in both registry views, put back afterwards.
+class BuildNumberAs {
+ public:
+  explicit BuildNumberAs(const std::wstring& build) {
+    for (int i = 0; i < 2; ++i) {
+      if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | kViews[i],
+                          keys_[i].put()) != ERROR_SUCCESS)
+        continue;
+      wchar_t value[32] = {};
+      DWORD size = sizeof value - sizeof(wchar_t);
+      ::RegQueryValueExW(keys_[i].get(), kName, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                         &size);
+      old_[i] = value;
+      Set(keys_[i].get(), build);
+    }
+  }
+  ~BuildNumberAs() {
+    for (int i = 0; i < 2; ++i)
+      if (keys_[i]) Set(keys_[i].get(), old_[i]);
+  }
+
+ private:
+  static void Set(HKEY key, const std::wstring& text) {
+    ::RegSetValueExW(key, kName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  static constexpr wchar_t kKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+  static constexpr wchar_t kName[] = L"CurrentBuildNumber";
+  static constexpr REGSAM kViews[2] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+  win::UniqueHkey keys_[2];
+  std::wstring old_[2];
+};
+
 class Installer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
@@ -240,6 +278,45 @@ TEST_F(Installer, InstallsIntoAFolderWithAChineseName) {
   KillStrays();
   ASSERT_TRUE(Uninstall(folder));
   ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
+}
+
+// Windows 11: the setup registers the signed package for the user through the system's
+// PowerShell and leaves the classic extension unregistered; the uninstall removes the package.
+// Where PowerShell cannot register it (here: there is none), the classic extension as before.
+TEST_F(Installer, OnWindows11ThePackageIsRegisteredElseTheClassicExtension) {
+  BuildNumberAs windows11(L"22631");
+  const std::wstring base = win::SpecialFolderPath(CSIDL_LOCAL_APPDATA);
+  const std::wstring folder = base + L"\\O'Brien\x2019s\\Stashly";
+  const std::wstring literal = L"'" + base + L"\\O''Brien\x2019\x2019s\\Stashly";
+  ASSERT_TRUE(win::testing::PlacePowerShellProbe(win::FileBesideProgram(L"powershell_probe.exe")));
+  ::DeleteFileW(win::testing::PowerShellProbeLogPath().c_str());
+
+  ASSERT_EQ(Install(L" /D=" + folder), 0u);
+  EXPECT_TRUE(Exists(folder + L"\\Stashly.msix"));
+  std::wstring log = win::testing::PowerShellProbeLog();
+  EXPECT_NE(log.find(L"-Command \"Add-AppxPackage -ErrorAction Stop -Path " + literal +
+                     L"\\Stashly.msix' -ExternalLocation " + literal + L"'\""),
+            std::wstring::npos)
+      << win::ToNarrow(log, CP_UTF8);
+  EXPECT_FALSE(KeyExists(ClassKey()));
+  EXPECT_EQ(RegistryNumber(kSettingsKey, kExplorerPackageValue), 1u);
+  EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), 1u);
+
+  ASSERT_TRUE(Uninstall(folder));
+  log = win::testing::PowerShellProbeLog();
+  EXPECT_NE(log.find(L"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage"),
+            std::wstring::npos)
+      << win::ToNarrow(log, CP_UTF8);
+  EXPECT_FALSE(ValueExists(kSettingsKey, kExplorerPackageValue));
+  ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
+
+  ASSERT_TRUE(win::testing::PlacePowerShellProbe({}));
+  ASSERT_EQ(Install(), 0u);
+  EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr),
+            DefaultFolder() + L"\\Clickwell.dll");
+  EXPECT_TRUE(ValueExists(kSettingsKey, kExplorerPackageValue));
+  EXPECT_EQ(RegistryNumber(kSettingsKey, kExplorerPackageValue), 0u);
+  ASSERT_TRUE(Uninstall(DefaultFolder()));
 }
 
 }  // namespace
