@@ -64,8 +64,9 @@ win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence) {
 }
 
 CListCtrlEx::CListCtrlEx()
-    : presence_(ProbePath, [this] { ::PostMessageW(hwnd(), WM_PRESENCE_CHANGED, 0, 0); },
-                kPresenceTimeout) {}
+    : presence_(
+          ProbePath, [this] { ::PostMessageW(hwnd(), WM_PRESENCE_CHANGED, 0, 0); },
+          kPresenceTimeout) {}
 
 win::WindowClass CListCtrlEx::GetWindowClass() const {
   win::WindowClass spec;
@@ -323,8 +324,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
   const Presence presence =
       isListed ? presence_.Get(favorites_[static_cast<size_t>(index)]) : Presence::kUnknown;
   COLORREF textColor = presence == Presence::kMissing ? kMissingTextColor : RGB(0, 0, 0);
-  COLORREF oldText =
-      ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : textColor);
+  COLORREF oldText = ::SetTextColor(dc, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : textColor);
   HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
   int columns = header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
   for (int i = 0; i < columns; ++i) {

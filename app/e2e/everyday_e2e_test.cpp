@@ -67,8 +67,8 @@ bool ReadyForKeys(HWND main) {
 std::vector<int> SelectedRows(HWND main) {
   HWND list = ::GetDlgItem(main, kListViewId);
   std::vector<int> rows;
-  for (int i = -1; (i = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, i,
-                                                        LVNI_SELECTED))) != -1;)
+  for (int i = -1;
+       (i = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) != -1;)
     rows.push_back(i);
   return rows;
 }
@@ -180,10 +180,10 @@ TEST_F(Everyday, TabGoesFromTheListAlongTheButtonsAndEnterClicksTheFocusedOne) {
   ASSERT_TRUE(main);
   ASSERT_TRUE(ReadyForKeys(main));
   HWND list = ::GetDlgItem(main, kListViewId);
-  const std::vector<HWND> order{::GetDlgItem(main, ID_ADD_FOLDER),
-                                ::GetDlgItem(main, ID_DELETE_SELECTED),
-                                ::GetDlgItem(main, ID_SETTINGS), ::GetDlgItem(main, IDOK),
-                                ::GetDlgItem(main, IDCANCEL), list};
+  const std::vector<HWND> order{
+      ::GetDlgItem(main, ID_ADD_FOLDER), ::GetDlgItem(main, ID_DELETE_SELECTED),
+      ::GetDlgItem(main, ID_SETTINGS),   ::GetDlgItem(main, IDOK),
+      ::GetDlgItem(main, IDCANCEL),      list};
   for (HWND next : order) {
     Type({VK_TAB});
     EXPECT_TRUE(WaitFor([&] { return FocusOf(main) == next; })) << ::GetDlgCtrlID(next);

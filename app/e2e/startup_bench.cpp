@@ -89,8 +89,8 @@ stashly::RecordList MixedList(const std::wstring& folder, int unreachable) {
       continue;
     }
     std::wstring file = win::CombinePath(folder, L"file" + std::to_wstring(i) + L".txt");
-    win::UniqueHandle h(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                      nullptr));
+    win::UniqueHandle h(
+        ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     records.push_back(file);
   }
   return records;
