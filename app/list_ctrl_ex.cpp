@@ -233,7 +233,10 @@ void CListCtrlEx::OnMouseMove(POINT at) {
 
 void CListCtrlEx::ShowTip() {
   ::KillTimer(hwnd(), kTipTimer);
-  if (!IsCut(tipItem_)) return;
+  if (tipItem_ < 0 || static_cast<size_t>(tipItem_) >= favorites_.size()) return;
+  RECT place = TextRect(tipItem_);
+  const SIZE extent = TextExtent(tipItem_);
+  if (extent.cx <= place.right - place.left) return;  // it fits (the list may have changed)
   if (!tip_) {
     tip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -257,10 +260,8 @@ void CListCtrlEx::ShowTip() {
   tool.lpszText = const_cast<wchar_t*>(text.c_str());
   ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   // The row's text is centred in its height: the tip's text goes exactly over it.
-  RECT place = TextRect(tipItem_);
-  const int line = TextExtent(tipItem_).cy;
-  place.top += (place.bottom - place.top - line) / 2;
-  place.bottom = place.top + line;
+  place.top += (place.bottom - place.top - extent.cy) / 2;
+  place.bottom = place.top + extent.cy;
   ::MapWindowPoints(hwnd(), nullptr, reinterpret_cast<POINT*>(&place), 2);
   ::SendMessageW(tip_.get(), TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&place));
   ::SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(place.left, place.top));
