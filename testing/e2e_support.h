@@ -11,6 +11,7 @@
 
 #include "store/favorites_file.h"
 #include "store/names.h"
+#include "testing/process.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
@@ -64,16 +65,7 @@ inline void KillStrays() {
 class Program {
  public:
   explicit Program(const std::wstring& path = ProgramPath()) {
-    std::wstring command = L"\"" + path + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &info)) {
-      process_.reset(info.hProcess);
-      ::CloseHandle(info.hThread);
-      pid_ = info.dwProcessId;
-    }
+    process_ = win::testing::StartProcess(L"\"" + path + L"\"", &pid_);
   }
   ~Program() {
     if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {

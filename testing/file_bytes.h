@@ -12,12 +12,12 @@
 
 namespace win::testing {
 
-// The file's bytes (up to 1 MB), or "<missing>" when it cannot be opened.
+// The file's bytes, or "<missing>" when it cannot be opened.
 inline std::string FileBytes(const std::wstring& path) {
   UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return "<missing>";
-  std::string bytes(1 << 20, '\0');
+  std::string bytes(::GetFileSize(file.get(), nullptr), '\0');
   DWORD read = 0;
   ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   bytes.resize(read);

@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "testing/file_bytes.h"
 #include "win/unique_any.h"
 
 namespace stashly::testing {
@@ -30,6 +32,10 @@ class Loopback {
   // A file the server answers with for its name (under its files folder).
   static std::wstring ServedFile(const std::wstring& name) {
     return Folder() + L"\\files\\" + name;
+  }
+  // Writes such a file; a failure fails the test.
+  static void Serve(const std::wstring& name, std::string_view bytes) {
+    win::testing::WriteFileBytes(ServedFile(name), bytes);
   }
 
   // Every request so far, in the order they arrived.

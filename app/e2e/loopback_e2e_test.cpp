@@ -15,6 +15,7 @@
 #include "stashly_version.h"
 #include "store/settings_store.h"
 #include "testing/e2e_support.h"
+#include "testing/file_bytes.h"
 #include "testing/loopback.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
@@ -25,6 +26,7 @@ namespace {
 
 using namespace e2e;
 using testing::Loopback;
+using win::testing::FileBytes;
 
 constexpr DWORD kOne = 1, kTwo = 2;
 
@@ -119,26 +121,6 @@ int IniRequests() {
   return count;
 }
 
-// Writes a file the server answers with.
-void Serve(const std::wstring& name, const std::string& bytes) {
-  const std::wstring path = Loopback::ServedFile(name);
-  win::CreateFolderTree(win::ParentFolder(path));
-  win::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  ASSERT_TRUE(file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                  &written, nullptr));
-}
-
-std::string FileBytes(const std::wstring& path) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
-  std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
-  DWORD read = 0;
-  if (file) ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  return bytes;
-}
-
 // The visible top-level window titled `title` that belongs to `process`.
 HWND WindowOf(HANDLE process, const wchar_t* title) {
   HWND found = nullptr;
@@ -185,10 +167,11 @@ class UpdateE2e : public ReportE2e {
 };
 
 TEST_F(UpdateE2e, EachStartChecksOnceAndANewerVersionEndsInTheStartedInstaller) {
-  Serve(L"download\\setup.exe", FileBytes(win::FileBesideProgram(L"loopback\\test_installer.exe")));
+  Loopback::Serve(L"download\\setup.exe",
+                  FileBytes(win::FileBesideProgram(L"loopback\\test_installer.exe")));
   const std::wstring url = Loopback::Url(L"/download/setup.exe");
-  Serve(L"download\\update.ini",
-        "[stashly]\r\nversion=9.0.0.0\r\nurl=" + std::string(url.begin(), url.end()) + "\r\n");
+  Loopback::Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\nurl=" +
+                                               std::string(url.begin(), url.end()) + "\r\n");
   Program program(LoopbackProgram());
   const HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
@@ -213,8 +196,8 @@ TEST_F(UpdateE2e, EachStartChecksOnceAndANewerVersionEndsInTheStartedInstaller) 
 }
 
 TEST_F(UpdateE2e, ExitWhileTheCheckWaitsForASlowServerEndsAtOnce) {
-  Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\n");
-  Serve(L"download\\update.ini.delay", "8000");
+  Loopback::Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\n");
+  Loopback::Serve(L"download\\update.ini.delay", "8000");
   const std::vector<std::wstring> before = TemporaryCopies();
   Program program(LoopbackProgram());
   const HWND main = program.WaitForWindow();

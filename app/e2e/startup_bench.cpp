@@ -18,6 +18,7 @@
 
 #include "store/favorites_file.h"
 #include "store/settings_store.h"
+#include "testing/process.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
@@ -40,16 +41,9 @@ struct Run {
 
 Run Start(const std::wstring& exe, const wchar_t* title) {
   Run run;
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
   double t0 = Now();
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-    return run;
-  run.process.reset(info.hProcess);
-  ::CloseHandle(info.hThread);
+  run.process = win::testing::StartProcess(L"\"" + exe + L"\"");
+  if (!run.process) return run;
   for (int i = 0; i < 2000 && !run.window; ++i) {
     HWND w = ::FindWindowW(nullptr, title);
     if (w && ::IsWindowVisible(w))

@@ -23,6 +23,7 @@
 #include "store/settings_store.h"
 #include "testing/e2e_support.h"
 #include "testing/file_bytes.h"
+#include "testing/process.h"
 #include "win/com_ptr.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
@@ -188,14 +189,7 @@ void SelectOnly(HWND main, int index) {
 win::UniqueHandle StartAddProbe(const std::wstring& prefix, int count) {
   std::wstring command = L"\"" + win::FileBesideProgram(L"add_probe.exe") + L"\" \"" + prefix +
                          L"\" " + std::to_wstring(count);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-    return {};
-  ::CloseHandle(process.hThread);
-  return win::UniqueHandle(process.hProcess);
+  return win::testing::StartProcess(std::move(command));
 }
 
 // Three Explorers add files while the user deletes other entries in the running window: every

@@ -1,5 +1,6 @@
 #include "context_menu/tests/test_support.h"
 
+#include "testing/process.h"
 #include "win/module.h"
 #include "win/unique_any.h"
 
@@ -14,19 +15,7 @@ std::wstring Quoted(const std::wstring& text) {
 }
 
 DWORD RunRegsvr32(const std::wstring& arguments) {
-  std::wstring commandLine = L"regsvr32.exe " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-    return ~0u;
-  win::UniqueHandle processHandle(process.hProcess);
-  win::UniqueHandle threadHandle(process.hThread);
-  if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) return ~0u;
-  DWORD code = ~0u;
-  ::GetExitCodeProcess(process.hProcess, &code);
-  return code;
+  return win::testing::RunToEnd(L"regsvr32.exe " + arguments, 60000);
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {

@@ -17,6 +17,7 @@
 #include "testing/e2e_support.h"
 #include "testing/file_bytes.h"
 #include "testing/powershell_probe.h"
+#include "testing/process.h"
 #include "win/com_ptr.h"
 #include "win/file_version.h"
 #include "win/module.h"
@@ -43,19 +44,8 @@ std::wstring DefaultFolder() {
 }
 
 // Runs a command line to its end; its exit code, or ~0u.
-DWORD Run(std::wstring command, DWORD timeoutMs = 120000) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-    return ~0u;
-  win::UniqueHandle owner(process.hProcess);
-  ::CloseHandle(process.hThread);
-  if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return ~0u;
-  DWORD code = ~0u;
-  ::GetExitCodeProcess(process.hProcess, &code);
-  return code;
+DWORD Run(std::wstring command) {
+  return win::testing::RunToEnd(std::move(command), 120000);
 }
 
 DWORD Install(const std::wstring& extra = L"") {

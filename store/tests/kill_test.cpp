@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "store/favorites_file.h"
+#include "testing/process.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
@@ -44,14 +45,7 @@ win::UniqueHandle StartWriter(const std::wstring& path, long generation, long op
   std::wstring command = L"\"" + win::FileBesideProgram(L"favorites_writer.exe") + L"\" \"" + path +
                          L"\" " + std::to_wstring(generation);
   if (operations >= 0) command += L" " + std::to_wstring(operations);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-    return {};
-  ::CloseHandle(process.hThread);
-  return win::UniqueHandle(process.hProcess);
+  return win::testing::StartProcess(std::move(command));
 }
 
 TEST(KilledWriter, LeavesAWholeFileEveryTime) {

@@ -57,16 +57,6 @@ std::wstring InstallerMarker() {
   return TempFolder() + L"\\renova_test_installer.txt";
 }
 
-void Serve(const std::wstring& name, const std::string& bytes) {
-  const std::wstring path = Loopback::ServedFile(name);
-  win::CreateFolderTree(win::ParentFolder(path));
-  win::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  ASSERT_TRUE(file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                  &written, nullptr));
-}
-
 std::string Ini(const std::string& body) {
   return "[stashly]\r\n" + body;
 }
@@ -169,14 +159,14 @@ TEST_F(Renova, ChecksThatShowNoDialog) {
   hostile += std::string(100000, 'i') + "\r\n";
   for (int i = 0; i < 10000; ++i)
     hostile += "key" + std::to_string(i) + "=" + std::string(40, 'v') + "\r\n";
-  Serve(L"same.ini", Ini("version=1.0.0.1\r\nurl=http://h/setup.exe\r\n"));
-  Serve(L"older.ini", Ini("version=1.0.0.0\r\nurl=http://h/setup.exe\r\n"));
-  Serve(L"other.ini", "[another]\r\nversion=9.0.0.0\r\n");
-  Serve(L"nourl.ini", Ini("version=9.0.0.0\r\n"));
-  Serve(L"file.ini", Ini("version=9.0.0.0\r\nurl=file:///C:/windows/notepad.exe\r\n"));
-  Serve(L"own.ini", Ini("version=2.0.0.0\r\nurl=http://h/setup.exe\r\n"));
-  Serve(L"huge.ini", huge);
-  Serve(L"hostile.ini", hostile);
+  Loopback::Serve(L"same.ini", Ini("version=1.0.0.1\r\nurl=http://h/setup.exe\r\n"));
+  Loopback::Serve(L"older.ini", Ini("version=1.0.0.0\r\nurl=http://h/setup.exe\r\n"));
+  Loopback::Serve(L"other.ini", "[another]\r\nversion=9.0.0.0\r\n");
+  Loopback::Serve(L"nourl.ini", Ini("version=9.0.0.0\r\n"));
+  Loopback::Serve(L"file.ini", Ini("version=9.0.0.0\r\nurl=file:///C:/windows/notepad.exe\r\n"));
+  Loopback::Serve(L"own.ini", Ini("version=2.0.0.0\r\nurl=http://h/setup.exe\r\n"));
+  Loopback::Serve(L"huge.ini", huge);
+  Loopback::Serve(L"hostile.ini", hostile);
   const struct {
     std::wstring path;
     const wchar_t* current;  // null: the test program's own version, 2.0.0.0
@@ -235,10 +225,10 @@ class Snapwell {
 };
 
 TEST_F(Renova, DialogOffersTheVersionAndStartsTheDownloadedInstaller) {
-  Serve(L"download\\setup.exe", InstallerBytes(512 << 10));
+  Loopback::Serve(L"download\\setup.exe", InstallerBytes(512 << 10));
   const std::wstring url = Loopback::Url(L"/drip/5/download/setup.exe?from=test");
-  Serve(L"offer.ini",
-        Ini("version=9.0.0.2\r\nurl=" + Narrow(url) + "\r\ninfo=line one\\nline two\r\n"));
+  Loopback::Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(url) +
+                                    "\r\ninfo=line one\\nline two\r\n"));
   Snapwell snapwell;
 
   Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1");
@@ -280,7 +270,7 @@ TEST_F(Renova, DialogOffersTheVersionAndStartsTheDownloadedInstaller) {
 
 TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
   // A real program: were it ever started, it would leave its marker.
-  Serve(L"download\\big.exe", InstallerBytes(4 << 20));
+  Loopback::Serve(L"download\\big.exe", InstallerBytes(4 << 20));
   const struct {
     std::wstring url;
     bool cancel;  // click "取消" while it downloads
@@ -294,7 +284,7 @@ TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << Narrow(c.url));
-    Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(c.url) + "\r\n"));
+    Loopback::Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(c.url) + "\r\n"));
     Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1");
     const HWND dialog = check.Dialog();
     ASSERT_TRUE(dialog);
@@ -309,8 +299,9 @@ TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
     EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
   }
   // Closing the offer starts nothing either.
-  Serve(L"offer.ini",
-        Ini("version=9.0.0.2\r\nurl=" + Narrow(Loopback::Url(L"/download/big.exe")) + "\r\n"));
+  Loopback::Serve(
+      L"offer.ini",
+      Ini("version=9.0.0.2\r\nurl=" + Narrow(Loopback::Url(L"/download/big.exe")) + "\r\n"));
   Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1");
   const HWND dialog = check.Dialog();
   ASSERT_TRUE(dialog);
