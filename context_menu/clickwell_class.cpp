@@ -7,19 +7,12 @@
 #include "context_menu/clickwell_resource.h"
 #include "context_menu/commands.h"
 #include "win/drop_list.h"
+#include "win/shell_paths.h"
 #include "win/text.h"
 #include "win/unique_any.h"
 
 namespace clickwell {
 namespace {
-
-// The path of a file-system folder named by an item list, of any length; empty for folders
-// that are not in the file system (Control Panel, a library).
-std::wstring FolderPath(PCIDLIST_ABSOLUTE folder) {
-  win::UniqueCoTaskMem<wchar_t> name;
-  if (FAILED(::SHGetNameFromIDList(folder, SIGDN_FILESYSPATH, name.put())) || !name) return {};
-  return name.get();
-}
 
 // The menu bitmap as a DIB section made straight from the resource: the image's own 24-bit
 // colours on any display, at a fraction of the cost of LoadBitmapW's conversion for the screen
@@ -68,7 +61,7 @@ STDMETHODIMP CClickwellClass::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* 
   selectedPath_.clear();
   backgroundFolder_.clear();
   if (!dataObject) {
-    if (folder) backgroundFolder_ = FolderPath(folder);
+    if (folder) backgroundFolder_ = win::FileSystemPath(folder);
     return S_FALSE;
   }
 

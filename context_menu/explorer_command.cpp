@@ -6,6 +6,7 @@
 #include "context_menu/clickwell_class.h"
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/commands.h"
+#include "win/shell_paths.h"
 #include "win/unique_any.h"
 
 namespace clickwell {
@@ -34,12 +35,9 @@ std::wstring FolderOfSite(IUnknown* site) {
   win::ComPtr<IPersistFolder2> folder;
   win::UniquePidl location;
   if (FAILED(view->GetFolder(IID_IPersistFolder2, folder.put_void())) ||
-      FAILED(folder->GetCurFolder(location.put())) || !location)
+      FAILED(folder->GetCurFolder(location.put())))
     return {};
-  win::UniqueCoTaskMem<wchar_t> name;
-  if (FAILED(::SHGetNameFromIDList(location.get(), SIGDN_FILESYSPATH, name.put())) || !name)
-    return {};
-  return name.get();
+  return win::FileSystemPath(location.get());
 }
 
 }  // namespace

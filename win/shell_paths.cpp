@@ -15,6 +15,13 @@ std::wstring SpecialFolderPath(int csidl) {
   return path;
 }
 
+std::wstring FileSystemPath(PCIDLIST_ABSOLUTE item) {
+  UniqueCoTaskMem<wchar_t> name;
+  if (!item || FAILED(::SHGetNameFromIDList(item, SIGDN_FILESYSPATH, name.put())) || !name)
+    return {};
+  return name.get();
+}
+
 std::wstring CombinePath(const std::wstring& directory, const std::wstring& file) {
   wchar_t combined[MAX_PATH] = {};
   if (!::PathCombineW(combined, directory.empty() ? nullptr : directory.c_str(), file.c_str()))

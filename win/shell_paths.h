@@ -1,6 +1,7 @@
 #pragma once
 // Special folders and path joining as the shell does them (MAX_PATH buffers).
 #include <windows.h>
+#include <shtypes.h>
 
 #include <string>
 
@@ -18,6 +19,10 @@ std::wstring ParentFolder(const std::wstring& path);
 
 // Creates the folder and every missing folder above it. True when it exists afterwards.
 bool CreateFolderTree(const std::wstring& folder);
+
+// The file-system path an item list names, of any length; empty for items outside the file
+// system (Control Panel, a library).
+std::wstring FileSystemPath(PCIDLIST_ABSOLUTE item);
 
 // Full path of a module's file (of this process's program when `module` is null).
 std::wstring ModuleFilePath(HMODULE module = nullptr);
