@@ -52,12 +52,6 @@ DWORD Install(const std::wstring& extra = L"") {
   return Run(L"\"" + SetupProgram() + L"\" /S" + extra);
 }
 
-// The uninstaller copies itself away and runs from there: wait for its work to be done.
-bool Uninstall(const std::wstring& folder) {
-  if (Run(L"\"" + folder + L"\\uninstall.exe\" /S") != 0) return false;
-  return WaitFor([&] { return !::PathFileExistsW(folder.c_str()); }, 30000);
-}
-
 bool Exists(const std::wstring& path) {
   return ::PathFileExistsW(path.c_str()) != FALSE;
 }
@@ -77,6 +71,14 @@ bool KeyExists(const std::wstring& key) {
   win::UniqueHkey handle;
   return ::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, handle.put()) ==
          ERROR_SUCCESS;
+}
+
+// The uninstaller copies itself away and runs from there: wait for its work to be done. The
+// folder goes before the settings it cleans up; its own uninstall entry goes last.
+bool Uninstall(const std::wstring& folder) {
+  if (Run(L"\"" + folder + L"\\uninstall.exe\" /S") != 0) return false;
+  return WaitFor([&] { return !::PathFileExistsW(folder.c_str()) && !KeyExists(kUninstallKey); },
+                 30000);
 }
 
 std::wstring StartMenuShortcut() {
