@@ -30,13 +30,8 @@ int wmain(int argc, wchar_t** argv) {
       continue;
     }
     auto menu = init.Query<IContextMenu>();
-    HMENU popup = ::CreatePopupMenu();
-    menu->QueryContextMenu(popup, 0, 100, 0x7FFF, CMF_NORMAL);
-    ::DestroyMenu(popup);
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(1);
-    if (menu->InvokeCommand(&info) != S_OK) ++failed;
+    clickwell::test::FillMenu(menu.get());
+    if (clickwell::test::InvokeOffset(menu.get(), 1) != S_OK) ++failed;
   }
   ::CoUninitialize();
   return failed;

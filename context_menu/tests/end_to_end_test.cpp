@@ -147,9 +147,7 @@ class EndToEnd : public RegisteredClickwellTest {
     EXPECT_EQ(init->Initialize(folder, selection, nullptr), initialized);
     ComPtr<IContextMenu> menu = init.Query<IContextMenu>();
     if (!menu) return menu;
-    HMENU popup = ::CreatePopupMenu();
-    EXPECT_EQ(menu->QueryContextMenu(popup, 0, 100, 0x7FFF, CMF_NORMAL), 2);
-    ::DestroyMenu(popup);
+    EXPECT_EQ(FillMenu(menu.get()), 2);
     return menu;
   }
 
@@ -158,15 +156,6 @@ class EndToEnd : public RegisteredClickwellTest {
     selection.Attach(new DropDataObject(DropFiles({item})));
     selection->AddRef();
     return RightClick(nullptr, selection.get(), S_OK);
-  }
-
-  static HRESULT Invoke(IContextMenu* menu, UINT offset, const char* directory = nullptr) {
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(offset);
-    info.lpDirectory = directory;
-    info.nShow = SW_SHOWNORMAL;
-    return menu->InvokeCommand(&info);
   }
 
   std::wstring favorites_;
@@ -275,14 +264,14 @@ TEST_F(EndToEnd, AddReachesTheFileAndTheRunningWindowBeforeInvokeReturns) {
   // Each check follows InvokeCommand at once: the notice is sent, and answered, before it returns.
   ComPtr<IContextMenu> menu = RightClickOn(file);
   ASSERT_TRUE(menu);
-  EXPECT_EQ(Invoke(menu.get(), kAddOffset), S_OK);
+  EXPECT_EQ(InvokeOffset(menu.get(), kAddOffset), S_OK);
   rows.push_back(file);
   EXPECT_EQ(ListRows(main), rows);
   EXPECT_FALSE(stashly::StartsWithUtf8Bom(FileBytes(favorites_)));
 
   menu = RightClickOn(cjkFolder);
   ASSERT_TRUE(menu);
-  EXPECT_EQ(Invoke(menu.get(), kAddOffset), S_OK);
+  EXPECT_EQ(InvokeOffset(menu.get(), kAddOffset), S_OK);
   rows.push_back(cjkFolder);
   EXPECT_EQ(ListRows(main), rows);
 
@@ -291,7 +280,7 @@ TEST_F(EndToEnd, AddReachesTheFileAndTheRunningWindowBeforeInvokeReturns) {
   ASSERT_TRUE(pidl);
   menu = RightClick(pidl.get(), nullptr, S_FALSE);
   ASSERT_TRUE(menu);
-  EXPECT_EQ(Invoke(menu.get(), kAddOffset, "C:\\ansi"), S_OK);
+  EXPECT_EQ(InvokeOffset(menu.get(), kAddOffset, "C:\\ansi"), S_OK);
   rows.push_back(namedBackground);
   EXPECT_EQ(ListRows(main), rows);
 
@@ -370,13 +359,13 @@ TEST_F(EndToEnd, OpenStartsTheInstalledProgramAndASecondOpenShowsIt) {
               BuiltProgram());
   ComPtr<IContextMenu> menu = RightClickOn(BuiltProgram());
   ASSERT_TRUE(menu);
-  EXPECT_EQ(Invoke(menu.get(), kOpenOffset), S_OK);
+  EXPECT_EQ(InvokeOffset(menu.get(), kOpenOffset), S_OK);
   HWND main = WaitForVisibleMainWindow();
   ASSERT_TRUE(main);
 
   ::ShowWindow(main, SW_HIDE);
   ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
-  EXPECT_EQ(Invoke(menu.get(), kOpenOffset), S_OK);
+  EXPECT_EQ(InvokeOffset(menu.get(), kOpenOffset), S_OK);
   EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, kStartTimeoutMs));
   // The second start handed over to the first and ended.
   EXPECT_TRUE(WaitFor([] { return RunningPrograms() == 1; }, kStartTimeoutMs)) << RunningPrograms();
@@ -386,7 +375,7 @@ TEST_F(EndToEnd, OpenStartsTheInstalledProgramAndASecondOpenShowsIt) {
 TEST_F(EndToEnd, OpenWithoutAnInstallPathStartsNothing) {
   ComPtr<IContextMenu> menu = RightClick(nullptr, nullptr, S_FALSE);
   ASSERT_TRUE(menu);
-  EXPECT_EQ(Invoke(menu.get(), kOpenOffset), S_OK);
+  EXPECT_EQ(InvokeOffset(menu.get(), kOpenOffset), S_OK);
   // Proving that nothing starts takes a wait; a start would show within it.
   ::Sleep(2000);
   EXPECT_TRUE(WindowsTitled(stashly::kMainWindowTitle).empty());

@@ -156,12 +156,7 @@ class Handler : public RegisteredClickwellTest {
   }
 
   HRESULT Invoke(UINT offset, const char* directory = nullptr) {
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(offset);
-    info.lpDirectory = directory;
-    info.nShow = SW_SHOWNORMAL;
-    return menu_->InvokeCommand(&info);
+    return InvokeOffset(menu_.get(), offset, directory);
   }
 
   std::vector<std::wstring> Records() {

@@ -78,4 +78,23 @@ void DeleteTree(HKEY root, const std::wstring& path) {
   ::RegDeleteTreeW(root, path.c_str());
 }
 
+HRESULT FillMenu(IContextMenu* menu) {
+  struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type value) { ::DestroyMenu(value); }
+  };
+  win::UniqueAny<MenuTraits> popup(::CreatePopupMenu());
+  return menu->QueryContextMenu(popup.get(), 0, 100, 0x7FFF, CMF_NORMAL);
+}
+
+HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory) {
+  CMINVOKECOMMANDINFO info{};
+  info.cbSize = sizeof info;
+  info.lpVerb = MAKEINTRESOURCEA(offset);
+  info.lpDirectory = directory;
+  info.nShow = SW_SHOWNORMAL;
+  return menu->InvokeCommand(&info);
+}
+
 }  // namespace clickwell::test

@@ -3,6 +3,7 @@
 // registry reading, and a data object like the one Explorer hands a handler.
 #include <windows.h>
 #include <objidl.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,11 @@ std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path);
 void WriteString(HKEY root, const std::wstring& path, const wchar_t* name,
                  const std::wstring& value);
 void DeleteTree(HKEY root, const std::wstring& path);
+
+// Explorer's two calls on a right-click: the menu filled (into a popup of its own that goes at
+// once), the handler's answer; then the command at `offset` of those it added, invoked.
+HRESULT FillMenu(IContextMenu* menu);
+HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory = nullptr);
 
 using win::testing::DropDataObject;
 using win::testing::DropFiles;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "context_menu/clickwell_ids.h"
+#include "context_menu/tests/test_support.h"
 #include "store/favorites_file.h"
 #include "store/names.h"
 #include "store/settings_store.h"
@@ -121,13 +122,8 @@ HRESULT OpenThroughTheExtension() {
     win::ComPtr<IContextMenu> menu;
     hr = CreateMenu(menu, server);
     if (FAILED(hr)) return hr;
-    HMENU popup = ::CreatePopupMenu();
-    menu->QueryContextMenu(popup, 0, 1, 100, CMF_NORMAL);
-    ::DestroyMenu(popup);
-    CMINVOKECOMMANDINFO info{};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(0);
-    hr = menu->InvokeCommand(&info);
+    clickwell::test::FillMenu(menu.get());
+    hr = clickwell::test::InvokeOffset(menu.get(), 0);
   }
   ::CoFreeUnusedLibrariesEx(0, 0);
   return hr;
