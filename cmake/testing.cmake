@@ -14,11 +14,14 @@ if(CMAKE_CROSSCOMPILING AND BUILD_TESTING)
   set_tests_properties(wine.session.stop PROPERTIES FIXTURES_CLEANUP wine)
 
   # The maker's web server, stood in for by a small HTTP server on the loopback interface. Each
-  # bitness has a port of its own, so the two Windows trees can be tested at the same time.
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(STASHLY_LOOPBACK_PORT 18732)
-  else()
-    set(STASHLY_LOOPBACK_PORT 18764)
+  # bitness has a port of its own, so the two Windows trees can be tested at the same time; a
+  # second checkout tested beside this one gives its own (-DSTASHLY_LOOPBACK_PORT=...).
+  if(NOT STASHLY_LOOPBACK_PORT)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+      set(STASHLY_LOOPBACK_PORT 18732)
+    else()
+      set(STASHLY_LOOPBACK_PORT 18764)
+    endif()
   endif()
   set(STASHLY_LOOPBACK_DIR ${PROJECT_BINARY_DIR}/loopback)
   add_test(NAME loopback.start COMMAND python3 ${PROJECT_SOURCE_DIR}/testing/loopback_server.py
