@@ -27,17 +27,20 @@ bool IsPlainAscii(std::string_view line) {
   return true;
 }
 
-// Adds one line to `records` unless it is empty once decoded.
-void AddLine(std::string_view line, bool utf8, const NarrowCodec& ansi, RecordList& records,
+// Adds one line to `records` unless it is empty once decoded; false when the decoding lost
+// something (a NUL, bytes that would not be written back as themselves).
+bool AddLine(std::string_view line, bool utf8, const NarrowCodec& ansi, RecordList& records,
              std::wstring& scratch) {
   // Every ANSI code page Windows uses keeps ASCII as it is; most paths are plain ASCII, and
   // widening them straight into the list keeps a long list cheap to load.
   if (IsPlainAscii(line)) {
     if (!line.empty()) records.push_back_ascii(line);
-    return;
+    return true;
   }
+  bool lossless = true;
   std::string withoutNul;
   if (std::memchr(line.data(), '\0', line.size())) {
+    lossless = false;
     withoutNul.reserve(line.size());
     for (char c : line)
       if (c != '\0') withoutNul.push_back(c);
@@ -47,18 +50,68 @@ void AddLine(std::string_view line, bool utf8, const NarrowCodec& ansi, RecordLi
     scratch.assign(line.begin(), line.end());
   } else {
     scratch.clear();
-    if (!utf8 || !DecodeUtf8(line, scratch)) scratch = ansi.Decode(line);
+    if (!utf8 || !DecodeUtf8(line, scratch)) {
+      scratch = ansi.Decode(line);
+      std::string again;
+      lossless = lossless && ansi.Encode(scratch, again) && again == line;
+    }
   }
   if (!scratch.empty()) records.push_back(scratch);
+  return lossless;
+}
+
+// The records of a UTF-16 file, the mark already taken off. A NUL character, or an odd byte at
+// the end, make the read lossy.
+bool ParseUtf16(std::string_view bytes, bool bigEndian, RecordList& records) {
+  bool lossless = bytes.size() % 2 == 0;
+  std::wstring line;
+  auto flush = [&] {
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (!line.empty()) records.push_back(line);
+    line.clear();
+  };
+  char32_t high = 0;  // a high surrogate waiting for its partner (wide text of 32 bits only)
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+    const char32_t unit = bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+    if (sizeof(wchar_t) == 4) {
+      // Pairs become one character; an unpaired half stays as it is, as on Windows.
+      if (high && unit >= 0xDC00 && unit <= 0xDFFF) {
+        line.back() = static_cast<wchar_t>(0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+        high = 0;
+        continue;
+      }
+      high = unit >= 0xD800 && unit <= 0xDBFF ? unit : 0;
+    }
+    if (unit == L'\n') {
+      flush();
+    } else if (unit == 0) {
+      lossless = false;
+    } else {
+      line.push_back(static_cast<wchar_t>(unit));
+    }
+  }
+  flush();
+  return lossless;
+}
+
+bool StartsLikeAMark(std::string_view bytes) {
+  return StartsWithUtf8Bom(bytes) || bytes.substr(0, 2) == "\xFF\xFE" ||
+         bytes.substr(0, 2) == "\xFE\xFF";
 }
 
 bool EncodeRecord(std::wstring_view record, FavoritesEncoding encoding, const NarrowCodec& ansi,
                   std::string& out) {
-  if (encoding == FavoritesEncoding::kUtf8) {
-    out = ToUtf8(record);
-    return true;
+  switch (encoding) {
+    case FavoritesEncoding::kUtf8:
+      out = ToUtf8(record);
+      return true;
+    case FavoritesEncoding::kAnsi:
+      return ansi.Encode(record, out);
+    default:
+      return false;  // UTF-16 is read, never written
   }
-  return ansi.Encode(record, out);
 }
 
 }  // namespace
@@ -106,6 +159,12 @@ std::vector<std::wstring> RecordList::ToVector() const {
 
 FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi) {
   FavoritesContent content;
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+    const bool bigEndian = bytes[0] == '\xFE';
+    content.encoding = bigEndian ? FavoritesEncoding::kUtf16Be : FavoritesEncoding::kUtf16Le;
+    content.lossless = ParseUtf16(bytes.substr(2), bigEndian, content.records);
+    return content;
+  }
   const bool utf8 = StartsWithUtf8Bom(bytes);
   if (utf8) {
     content.encoding = FavoritesEncoding::kUtf8;
@@ -121,9 +180,15 @@ FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi)
     bytes.remove_prefix(lf ? length + 1 : length);
     // A text-mode stream turns CR LF into LF; a CR anywhere else belongs to the record.
     if (lf && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-    AddLine(line, utf8, ansi, content.records, scratch);
+    if (!AddLine(line, utf8, ansi, content.records, scratch)) content.lossless = false;
   }
   return content;
+}
+
+bool IsStorableRecord(std::wstring_view record) {
+  return !record.empty() && record.find_first_of(std::wstring_view(L"\n\0", 2)) ==
+                                std::wstring_view::npos &&
+         record.back() != L'\r';
 }
 
 namespace {
@@ -141,9 +206,9 @@ std::string Serialize(const Records& records, const NarrowCodec& ansi, Favorites
     out += encoded;
     out += "\r\n";
   }
-  // ANSI text that happens to begin with the mark's bytes ("ï»¿" in 1252) would read back as
-  // UTF-8; such a file is written as UTF-8 to begin with.
-  if (encoding == FavoritesEncoding::kAnsi && StartsWithUtf8Bom(out))
+  // ANSI text that happens to begin with a mark's bytes ("ï»¿" or "ÿþ" in 1252) would read back
+  // as UTF-8 or UTF-16; such a file is written as UTF-8 to begin with.
+  if (encoding == FavoritesEncoding::kAnsi && StartsLikeAMark(out))
     encoding = FavoritesEncoding::kUtf8;
   if (encoding == FavoritesEncoding::kUtf8) {
     out.assign(kUtf8Bom);
@@ -231,16 +296,25 @@ std::vector<size_t> MoveChosen(RecordList& records, std::vector<bool> chosen, bo
   return nowAt;
 }
 
-std::optional<std::string> EncodeAppendedRecord(std::wstring_view record,
-                                                FavoritesEncoding encoding,
-                                                bool lastLineUnterminated,
-                                                const NarrowCodec& ansi) {
-  std::string encoded;
-  if (!EncodeRecord(record, encoding, ansi, encoded)) return std::nullopt;
+std::optional<std::string> AppendedBytes(std::string_view head, uint64_t size, char last,
+                                         std::span<const std::wstring> records,
+                                         const NarrowCodec& ansi) {
+  const FavoritesEncoding encoding =
+      StartsWithUtf8Bom(head) ? FavoritesEncoding::kUtf8
+      : StartsLikeAMark(head) ? FavoritesEncoding::kUtf16Le
+                              : FavoritesEncoding::kAnsi;
+  const bool unterminated =
+      last != '\n' && size > (encoding == FavoritesEncoding::kUtf8 ? kUtf8Bom.size() : 0);
   std::string out;
-  if (lastLineUnterminated) out.push_back('\n');
-  out += encoded;
-  out.push_back('\n');
+  if (unterminated) out.push_back('\n');
+  std::string encoded;
+  for (const std::wstring& record : records) {
+    if (!EncodeRecord(record, encoding, ansi, encoded)) return std::nullopt;
+    out += encoded;
+    out.push_back('\n');
+  }
+  // The first bytes of a file decide its encoding.
+  if (size == 0 && StartsLikeAMark(out)) return std::nullopt;
   return out;
 }
 

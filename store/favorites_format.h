@@ -6,12 +6,15 @@
 // represented there, the whole file is written as UTF-8 behind a byte-order mark instead, so a
 // path is never stored as '?'. Readers take both: a leading BOM means UTF-8, anything else the
 // ANSI code page. Within a UTF-8 file a line that is not well-formed UTF-8 (appended by an older
-// writer in the ANSI code page) is read as ANSI, so it still names its file.
+// writer in the ANSI code page) is read as ANSI, so it still names its file. A file saved as
+// UTF-16 with its mark (Notepad's "Unicode") reads too; it is written back in one of the two.
 //
 // Line ends: LF and CR LF both read; the main program writes CR LF, the appender LF. Only the
-// line end is removed from a record (spaces, tabs, a lone CR stay); empty lines are dropped;
-// NUL bytes, which no path can hold, are dropped from a line. No length limit: any line reads
-// back whole.
+// line end is removed from a record (spaces, tabs, a lone CR stay); empty lines are dropped.
+// No length limit: any line reads back whole. What no path can hold (NUL), and bytes that do not
+// decode to text that would be written back as the same bytes, make the read lossy: the records
+// are the best reading, and the file's own bytes must be kept before it is replaced.
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,7 +25,8 @@
 
 namespace stashly {
 
-enum class FavoritesEncoding { kAnsi, kUtf8 };
+// The two a writer uses, and the two UTF-16 forms that are only read.
+enum class FavoritesEncoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
 
 // Records as read: back to back in one buffer, each ended by a NUL (so each can be handed to
 // the platform as it is), which keeps loading a long list down to a few allocations.
@@ -55,9 +59,15 @@ class RecordList {
 struct FavoritesContent {
   RecordList records;
   FavoritesEncoding encoding = FavoritesEncoding::kAnsi;
+  // False when the bytes said more than the records hold (see above).
+  bool lossless = true;
 };
 
 FavoritesContent ParseFavorites(std::string_view bytes, const NarrowCodec& ansi);
+
+// Whether `record` reads back as itself: one line, not empty, no NUL, its end not taken for part
+// of a line end.
+bool IsStorableRecord(std::wstring_view record);
 
 // The whole file as the main program writes it, CR LF after every record. Picks the ANSI code
 // page when every record fits it, else UTF-8 with a BOM; `used` tells which.
@@ -81,13 +91,14 @@ std::vector<bool> FindChosen(const RecordList& current, const RecordList& seen,
 // ascending.
 std::vector<size_t> MoveChosen(RecordList& records, std::vector<bool> chosen, bool down);
 
-// What the appender writes at the end of a file whose encoding is `encoding`: the record and
-// an LF, preceded by an LF when the file's last line has no end yet (so the new record never
-// runs into it). Empty when the record cannot be written in that encoding: the caller must
-// then rewrite the whole file (ParseFavorites + SerializeFavorites), as it must for an empty
-// file, whose first bytes decide its encoding.
-std::optional<std::string> EncodeAppendedRecord(std::wstring_view record,
-                                                FavoritesEncoding encoding,
-                                                bool lastLineUnterminated, const NarrowCodec& ansi);
+// What the appender writes at the end of a file of `size` bytes that begins with `head` (its
+// first bytes, up to three) and ends with `last`: the records in the file's encoding, each ended
+// by an LF, preceded by an LF when the last line has no end yet (so the first never runs into
+// it). Empty when they cannot be added that way: a record does not fit the file's encoding, the
+// file is UTF-16, or the file is empty and the records would begin like a byte-order mark. The
+// caller must then rewrite the whole file (ParseFavorites + SerializeFavorites).
+std::optional<std::string> AppendedBytes(std::string_view head, uint64_t size, char last,
+                                         std::span<const std::wstring> records,
+                                         const NarrowCodec& ansi);
 
 }  // namespace stashly

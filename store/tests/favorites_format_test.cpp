@@ -127,10 +127,11 @@ TEST(FavoritesSerialize, SwitchesToUtf8WhenARecordDoesNotFit) {
 
 TEST(FavoritesSerialize, RoundTripsAwkwardRecords) {
   const Records records = {L"  ", L"a\rb", L"trailing cr\r", L"\t", L"C:\\a&b", L"x", L"x"};
-  // A first record whose ANSI bytes look like the UTF-8 mark must not be read back as one.
-  EXPECT_EQ(
-      ParseFavorites(SerializeFavorites({L"ï»¿x", L"y"}, kWestern), kWestern).records.ToVector(),
-      (Records{L"ï»¿x", L"y"}));
+  // A first record whose ANSI bytes look like a mark must not be read back as one.
+  for (const wchar_t* first : {L"ï»¿x", L"ÿþx", L"þÿx"})
+    EXPECT_EQ(
+        ParseFavorites(SerializeFavorites({first, L"y"}, kWestern), kWestern).records.ToVector(),
+        (Records{first, L"y"}));
   for (const NarrowCodec* codec :
        {static_cast<const NarrowCodec*>(&kWestern), static_cast<const NarrowCodec*>(&kChinese)}) {
     EXPECT_EQ(ParseFavorites(SerializeFavorites(records, *codec), *codec).records.ToVector(),
@@ -138,33 +139,86 @@ TEST(FavoritesSerialize, RoundTripsAwkwardRecords) {
   }
 }
 
-TEST(FavoritesAppend, WritesTheRecordInTheFilesEncodingOnALineOfItsOwn) {
-  EXPECT_EQ(EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, false, kWestern),
-            "C:\\new\n");
-  EXPECT_EQ(EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, true, kWestern),
-            "\nC:\\new\n");
-  EXPECT_EQ(EncodeAppendedRecord(L"D:\\文", FavoritesEncoding::kAnsi, false, kChinese),
-            Gbk(L"D:\\文") + "\n");
-  EXPECT_EQ(EncodeAppendedRecord(L"D:\\文", FavoritesEncoding::kUtf8, false, kWestern),
-            "D:\\\xE6\x96\x87\n");
-  // Does not fit an ANSI file: the caller rewrites the file instead.
-  EXPECT_EQ(EncodeAppendedRecord(L"D:\\文", FavoritesEncoding::kAnsi, false, kWestern),
-            std::nullopt);
+TEST(FavoritesParse, ReadsUtf16AndTellsWhetherTheBytesReadLosslessly) {
+  using enum FavoritesEncoding;
+  const std::string utf16le("\xFF\xFE" "C\0:\0\\\0\x87\x65\r\0\n\0\r\0\n\0x\0", 20);
+  const struct {
+    const char* name;
+    std::string bytes;
+    const NarrowCodec& ansi;
+    Records records;
+    FavoritesEncoding encoding;
+    bool lossless;
+  } cases[] = {
+      {"ansi", "C:\\caf\xE9\r\n", kWestern, {L"C:\\café"}, kAnsi, true},
+      {"gbk", Gbk(L"D:\\文件") + "\n", kChinese, {L"D:\\文件"}, kAnsi, true},
+      {"utf-8 after the mark", "\xEF\xBB\xBF" "D:\\\xE6\x96\x87\n", kChinese, {L"D:\\文"}, kUtf8,
+       true},
+      {"an ansi line after the mark", "\xEF\xBB\xBF" "a\ncaf\xE9\n", kWestern, {L"a", L"café"},
+       kUtf8, true},
+      {"utf-16 le", utf16le, kWestern, {L"C:\\文", L"x"}, kUtf16Le, true},
+      {"utf-16 be", std::string("\xFE\xFF\0C\0\n\0\xE9", 8), kWestern, {L"C", L"é"},
+       kUtf16Be, true},
+      {"utf-16 surrogate pair", std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), kWestern,
+       {L"\U0001F600"}, kUtf16Le, true},
+      {"utf-16 odd byte", utf16le + "y", kWestern, {L"C:\\文", L"x"}, kUtf16Le, false},
+      {"utf-16 nul", std::string("\xFF\xFE" "a\0\0\0b\0", 8), kWestern, {L"ab"}, kUtf16Le, false},
+      {"nul byte", std::string("C:\\a\0b\n", 7), kWestern, {L"C:\\ab"}, kAnsi, false},
+      {"a lead byte alone", "C:\\\x81\nD:\\b\n", kChinese, {L"C:\\\uFFFD", L"D:\\b"}, kAnsi,
+       false},
+      {"not utf-8, not ansi either", "\xEF\xBB\xBF" "C:\\\x81\n", kChinese, {L"C:\\\uFFFD"},
+       kUtf8, false},
+  };
+  for (const auto& c : cases) {
+    const FavoritesContent content = ParseFavorites(c.bytes, c.ansi);
+    EXPECT_EQ(content.records.ToVector(), c.records) << c.name;
+    EXPECT_EQ(content.encoding, c.encoding) << c.name;
+    EXPECT_EQ(content.lossless, c.lossless) << c.name;
+  }
+}
 
-  // Appending to a file whose last line has no end keeps both records whole.
-  std::string file = "C:\\old";
-  file += *EncodeAppendedRecord(L"C:\\new", FavoritesEncoding::kAnsi, true, kWestern);
-  EXPECT_EQ(ParseFavorites(file, kWestern).records.ToVector(), (Records{L"C:\\old", L"C:\\new"}));
+TEST(FavoritesAppend, AddsInTheFilesEncodingOnLinesOfTheirOwnOrAsksForARewrite) {
+  const std::wstring cafe = L"C:\\café", wen = L"D:\\文";
+  const struct {
+    const char* name;
+    std::string head;
+    uint64_t size;
+    char last;
+    std::vector<std::wstring> records;
+    const NarrowCodec& ansi;
+    std::optional<std::string> bytes;
+  } cases[] = {
+      {"empty file", "", 0, '\n', {L"C:\\new"}, kWestern, "C:\\new\n"},
+      {"ended last line", "C:\\", 9, '\n', {L"a", L"b"}, kWestern, "a\nb\n"},
+      {"unended last line", "C:\\", 6, 'd', {L"a"}, kWestern, "\na\n"},
+      {"ansi record", "C:\\", 9, '\n', {cafe}, kWestern, "C:\\caf\xE9\n"},
+      {"gbk record", "C:\\", 9, '\n', {wen}, kChinese, Gbk(wen) + "\n"},
+      {"utf-8 file", "\xEF\xBB\xBF", 9, 'x', {wen}, kWestern, "\nD:\\\xE6\x96\x87\n"},
+      {"the mark alone", "\xEF\xBB\xBF", 3, '\xBF', {L"a"}, kWestern, "a\n"},
+      {"does not fit", "C:\\", 9, '\n', {L"a", wen}, kWestern, std::nullopt},
+      {"utf-16 file", "\xFF\xFE" "C", 9, '\0', {L"a"}, kWestern, std::nullopt},
+      {"would start like a mark", "", 0, '\n', {L"ï»¿x"}, kWestern, std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AppendedBytes(c.head, c.size, c.last, c.records, c.ansi), c.bytes) << c.name;
+  EXPECT_EQ(ParseFavorites("C:\\old" + *AppendedBytes("C:\\", 6, 'd', {{L"C:\\new"}}, kWestern),
+                           kWestern)
+                .records.ToVector(),
+            (Records{L"C:\\old", L"C:\\new"}));
 }
 
 TEST(FavoritesParse, AppenderAndMainProgramFilesLoadTheSame) {
   const Records records = {L"C:\\one", L"D:\\two words", L"E:\\caf\u00e9"};
-  std::string appended;
-  for (const auto& record : records)
-    appended += *EncodeAppendedRecord(record, FavoritesEncoding::kAnsi, false, kWestern);
+  const std::string appended = *AppendedBytes("", 0, '\n', records, kWestern);
   EXPECT_EQ(ParseFavorites(appended, kWestern).records.ToVector(), records);
   EXPECT_EQ(ParseFavorites(SerializeFavorites(records, kWestern), kWestern).records.ToVector(),
             records);
+}
+
+TEST(FavoritesRecord, StorableOnlyWhenItReadsBackAsItself) {
+  for (std::wstring_view odd : {L"", L"C:\\x\ny", L"C:\\x\r", L"\r"}) EXPECT_FALSE(IsStorableRecord(odd));
+  EXPECT_FALSE(IsStorableRecord(std::wstring_view(L"a\0b", 3)));
+  for (std::wstring_view fine : {L"C:\\a", L"a\rb", L"  "}) EXPECT_TRUE(IsStorableRecord(fine));
 }
 
 TEST(RecordList, RemoveKeepsTheOthersInOrderAndIgnoresRepeatsAndUnknownIndices) {
