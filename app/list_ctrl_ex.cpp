@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/command_ids.h"
@@ -136,46 +137,99 @@ void CListCtrlEx::ShowFavorites() {
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void CListCtrlEx::LoadFavorites() {
-  favorites_.Load();
-  ShowFavorites();
-}
-
-bool CListCtrlEx::AddFavorite(const std::wstring& path) {
-  const bool stored = favorites_.Append(path);
-  ShowFavorites();
-  return stored;
-}
-
-bool CListCtrlEx::DeleteFavorites(std::span<const size_t> indices) {
-  const bool stored = favorites_.Remove(indices);
-  ShowFavorites();
-  return stored;
-}
-
-bool CListCtrlEx::AddFavorites(std::span<const std::wstring> paths) {
-  const bool stored = favorites_.Append(paths);
-  ShowFavorites();
-  return stored;
-}
-
-bool CListCtrlEx::MoveSelected(bool down) {
+std::vector<size_t> CListCtrlEx::Selected() const {
   std::vector<size_t> selected;
   for (int i = GetNextSelected(-1); i != -1; i = GetNextSelected(i))
     selected.push_back(static_cast<size_t>(i));
-  if (selected.empty()) return true;
-  std::vector<size_t> nowAt;
-  const bool stored = favorites_.Move(selected, down, nowAt);
-  ShowFavorites();
+  return selected;
+}
+
+void CListCtrlEx::SelectRows(const std::vector<bool>& rows, int focused) {
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  for (size_t i : nowAt) {
-    if (i >= favorites_.size()) continue;
-    state.state = LVIS_SELECTED | (i == (down ? nowAt.back() : nowAt.front()) ? LVIS_FOCUSED : 0);
+  for (size_t i = 0; i < rows.size() && i < favorites_.size(); ++i) {
+    if (!rows[i] && static_cast<int>(i) != focused) continue;
+    state.state = (rows[i] ? LVIS_SELECTED : 0) | (static_cast<int>(i) == focused ? LVIS_FOCUSED : 0);
     SendMessage(LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
   }
-  if (!nowAt.empty() && nowAt.back() < favorites_.size())
-    SendMessage(LVM_ENSUREVISIBLE, down ? nowAt.back() : nowAt.front(), FALSE);
+}
+
+template <typename Load>
+void CListCtrlEx::Reload(Load load) {
+  const std::vector<size_t> selected = Selected();
+  const int focusedRow = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                      MAKELPARAM(LVNI_FOCUSED, 0)));
+  // The records as the user saw them, to find the same ones in the file as it is now.
+  const RecordList seen = selected.empty() && focusedRow < 0 ? RecordList() : favorites_.records();
+  load();
+  ShowFavorites();
+  CollectNotice();
+  if (seen.empty()) return;
+  int focused = -1;
+  if (focusedRow >= 0) {
+    const size_t row[] = {static_cast<size_t>(focusedRow)};
+    const std::vector<bool> found = FindChosen(favorites_.records(), seen, row);
+    focused = static_cast<int>(std::find(found.begin(), found.end(), true) - found.begin());
+  }
+  SelectRows(FindChosen(favorites_.records(), seen, selected), focused);
+}
+
+void CListCtrlEx::LoadFavorites() {
+  Reload([this] { favorites_.Load(); });
+}
+
+void CListCtrlEx::LoadFavoritesIfChanged() {
+  Reload([this] { favorites_.LoadIfChanged(); });
+}
+
+void CListCtrlEx::CollectNotice() {
+  const ReadResult trouble = favorites_.trouble();
+  if (trouble != toldTrouble_ && trouble == ReadResult::kUnreadable)
+    notice_ = L"收藏夹文件暂时无法读取（可能正被其他程序占用），列表保持原样。";
+  else if (trouble != toldTrouble_ && trouble == ReadResult::kTooLarge)
+    notice_ = L"收藏夹文件太大（超过 32 MB 或 10 万条），没有载入；文件保持原样。";
+  toldTrouble_ = trouble;
+  if (favorites_.TakeNewDamagedCopy()) {
+    if (!notice_.empty()) notice_ += L"\n\n";
+    notice_ += L"收藏夹文件中有无法完整读取的内容。修改之前，原文件已另存为：\n" +
+               DamagedCopyPath(favorites_.path());
+  }
+  if (!notice_.empty()) ::PostMessageW(::GetParent(hwnd()), WM_FAVORITES_NOTICE, 0, 0);
+}
+
+std::wstring CListCtrlEx::TakeNotice() {
+  return std::exchange(notice_, std::wstring());
+}
+
+StoreResult CListCtrlEx::AddFavorite(const std::wstring& path) {
+  return AddFavorites(std::span<const std::wstring>(&path, 1));
+}
+
+StoreResult CListCtrlEx::DeleteFavorites(std::span<const size_t> indices) {
+  StoreResult stored;
+  Reload([&] { stored = favorites_.Remove(indices); });
+  return stored;
+}
+
+StoreResult CListCtrlEx::AddFavorites(std::span<const std::wstring> paths) {
+  StoreResult stored;
+  Reload([&] { stored = favorites_.Append(paths); });
+  return stored;
+}
+
+StoreResult CListCtrlEx::MoveSelected(bool down) {
+  const std::vector<size_t> selected = Selected();
+  if (selected.empty()) return StoreError::kNone;
+  std::vector<size_t> nowAt;
+  const StoreResult stored = favorites_.Move(selected, down, nowAt);
+  ShowFavorites();
+  CollectNotice();
+  std::vector<bool> rows(favorites_.size());
+  for (size_t i : nowAt)
+    if (i < rows.size()) rows[i] = true;
+  const size_t lead = nowAt.empty() ? 0 : (down ? nowAt.back() : nowAt.front());
+  SelectRows(rows, nowAt.empty() ? -1 : static_cast<int>(lead));
+  if (!nowAt.empty() && lead < favorites_.size()) SendMessage(LVM_ENSUREVISIBLE, lead, FALSE);
   return stored;
 }
 

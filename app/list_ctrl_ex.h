@@ -19,6 +19,9 @@ inline constexpr COLORREF kGridLineColor = RGB(236, 233, 216);
 inline constexpr COLORREF kSelectedRowColor = RGB(51, 153, 255);
 // The text of a row whose path does not exist (any more).
 inline constexpr COLORREF kMissingTextColor = RGB(160, 160, 160);
+// Posted to the list's parent when there is something to tell the user about the favourites
+// file (TakeNotice says what).
+inline constexpr UINT WM_FAVORITES_NOTICE = WM_APP + 2;
 
 class CListCtrlEx : public win::Window {
  public:
@@ -28,17 +31,23 @@ class CListCtrlEx : public win::Window {
   void SetRowHeight(int height);
   int rowHeight() const { return rowHeight_; }
 
-  // Reads the favourites file again and shows its records, one item each, in file order.
+  // Reads the favourites file again and shows its records, one item each, in file order; the
+  // records that were selected stay selected.
   void LoadFavorites();
+  // The same, only when the file changed since it was last read (a change notice may have been
+  // missed).
+  void LoadFavoritesIfChanged();
   // Adds `path` at the end of the favourites file, or deletes the records at `indices` from it,
-  // and shows the file as it is then. False when the file could not be written (the list then
-  // shows it unchanged).
-  bool AddFavorite(const std::wstring& path);
-  bool DeleteFavorites(std::span<const size_t> indices);
+  // and shows the file as it is then. On failure the list shows it unchanged.
+  StoreResult AddFavorite(const std::wstring& path);
+  StoreResult DeleteFavorites(std::span<const size_t> indices);
   // Adds the paths at the end, in their order, in one write.
-  bool AddFavorites(std::span<const std::wstring> paths);
+  StoreResult AddFavorites(std::span<const std::wstring> paths);
   // Moves the selected records one place up or down and keeps them selected.
-  bool MoveSelected(bool down);
+  StoreResult MoveSelected(bool down);
+  // What the user has not been told yet about the file (it could not be read, it is too large,
+  // a damaged file was kept aside); empty when nothing. Said once per occasion.
+  std::wstring TakeNotice();
 
   int GetItemCount() const;
   int GetNextSelected(int after) const;
@@ -50,6 +59,14 @@ class CListCtrlEx : public win::Window {
  private:
   // Replaces every item with the records of the model.
   void ShowFavorites();
+  // Runs `load` on the model and shows the result, with the same records selected and focused.
+  template <typename Load>
+  void Reload(Load load);
+  std::vector<size_t> Selected() const;
+  // Selects (and focuses) the rows marked in `rows`.
+  void SelectRows(const std::vector<bool>& rows, int focused);
+  // Gathers what the last read of the model has to tell the user and asks the parent to say it.
+  void CollectNotice();
   int InsertItem(int index, const wchar_t* text);
   // Text of an item's column; empty for an index with no item.
   std::wstring GetItemText(int index, int column) const;
@@ -71,6 +88,8 @@ class CListCtrlEx : public win::Window {
   int rowHeight_ = -1;
   bool showIcons_ = true;
   FavoritesModel favorites_;
+  ReadResult toldTrouble_ = ReadResult::kRead;
+  std::wstring notice_;
   PathPresence presence_;
   win::UniqueWindow tip_;
   int tipItem_ = -1;

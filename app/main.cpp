@@ -1,10 +1,10 @@
-// The program's entry: one instance per desktop, found by its main window's title.
+// The program's entry: one instance per desktop, found by its main window's class and title.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
 
 #include "app/main_dlg.h"
-#include "store/names.h"
+#include "store/favorites_file.h"
 #include "win/message_loop.h"
 
 namespace {
@@ -33,7 +33,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   ::OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (HWND running = ::FindWindowW(nullptr, stashly::kMainWindowTitle)) {
+  if (HWND running = stashly::FindMainWindow()) {
     ::ShowWindow(running, ::IsIconic(running) ? SW_RESTORE : SW_SHOW);
     return 0;
   }

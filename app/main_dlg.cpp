@@ -38,6 +38,11 @@ int SetWindowAlpha(HWND hwnd, BYTE alpha) {
   return 1;
 }
 
+win::DialogTemplate CMainDlg::Template() const {
+  win::RegisterDialogClass(kMainWindowClass);
+  return CXEasyDialog::Template().WindowClass(reinterpret_cast<const char16_t*>(kMainWindowClass));
+}
+
 void CMainDlg::CreateListView() {
   RECT rect{};
   ::GetClientRect(hwnd(), &rect);
@@ -140,19 +145,24 @@ void CMainDlg::AddFolder() {
   browse.lpszTitle = L"选择路径";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   win::UniquePidl chosen(::SHBrowseForFolderW(&browse));
-  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path) &&
-      !list_.AddFavorite(path))
-    ReportNotStored();
+  if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path))
+    ReportNotStored(list_.AddFavorite(path));
   subDialogOpen_ = 0;
 }
 
-void CMainDlg::ReportNotStored() {
+void CMainDlg::Tell(const std::wstring& text, const wchar_t* caption) {
+  if (text.empty()) return;
   const int open = subDialogOpen_;
   subDialogOpen_ = 1;
-  // Its own title: another window titled like the main window would be taken for it.
-  ::MessageBoxW(hwnd(), L"收藏夹文件无法写入，这次的更改没有保存。", L"保存失败",
-                MB_OK | MB_ICONWARNING);
+  // Its own title: a window titled like the main window must never be taken for it.
+  ::MessageBoxW(hwnd(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
   subDialogOpen_ = open;
+}
+
+void CMainDlg::ReportNotStored(StoreResult result) {
+  if (result) return;
+  Tell(std::wstring(L"收藏夹文件无法写入，这次的更改没有保存。\n") + StoreErrorText(result.error()),
+       L"保存失败");
   // Whatever held the file may have let go meanwhile: show it as it is now.
   list_.LoadFavorites();
 }
@@ -161,17 +171,17 @@ void CMainDlg::DeleteSelected() {
   std::vector<size_t> selected;
   for (int i = list_.GetNextSelected(-1); i != -1; i = list_.GetNextSelected(i))
     selected.push_back(static_cast<size_t>(i));
-  if (!list_.DeleteFavorites(selected)) ReportNotStored();
+  ReportNotStored(list_.DeleteFavorites(selected));
 }
 
 void CMainDlg::MoveSelected(bool down) {
-  if (!list_.MoveSelected(down)) ReportNotStored();
+  ReportNotStored(list_.MoveSelected(down));
 }
 
 void CMainDlg::AddDropped() {
   std::vector<std::wstring> names = std::move(dropped_);
   dropped_.clear();
-  if (!names.empty() && !list_.AddFavorites(names)) ReportNotStored();
+  if (!names.empty()) ReportNotStored(list_.AddFavorites(names));
 }
 
 void CMainDlg::OpenSettings() {
@@ -269,7 +279,15 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_SHOWWINDOW:
-      if (wParam) ::SetForegroundWindow(hwnd());
+      if (wParam) {
+        // Brought back: a change notice may have gone astray while the window was away.
+        if (list_.hwnd()) list_.LoadFavoritesIfChanged();
+        ::SetForegroundWindow(hwnd());
+      }
+      result = 0;
+      return true;
+    case WM_FAVORITES_NOTICE:
+      Tell(list_.TakeNotice(), L"收藏夹文件");
       result = 0;
       return true;
     case WM_COPYDATA:

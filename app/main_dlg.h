@@ -32,6 +32,9 @@ class CMainDlg : public CXEasyDialog {
 
  protected:
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // The skinned dialog's template with the program's own window class, by which other processes
+  // find it.
+  win::DialogTemplate Template() const override;
 
  private:
   LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
@@ -46,8 +49,10 @@ class CMainDlg : public CXEasyDialog {
   void AddDropped();
   // The tab order: the list first, then the buttons along the bottom, the close button last.
   void SetUpKeyboard();
-  // Tells the user, once for the action, that a change could not be written to the file.
-  void ReportNotStored();
+  // Tells the user, once for the action, that a change could not be written to the file, and why.
+  void ReportNotStored(StoreResult result);
+  // Shows `text` in a message box of the window; nothing when it is empty.
+  void Tell(const std::wstring& text, const wchar_t* caption);
   void OpenSettings();
   void Close();
   void Exit(int code);

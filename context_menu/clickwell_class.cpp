@@ -106,7 +106,7 @@ STDMETHODIMP CClickwellClass::GetCommandString(UINT_PTR offset, UINT type, UINT*
   if (type & GCS_UNICODE) {
     CopyCut(reinterpret_cast<wchar_t*>(buffer), size, std::wstring_view(kHelpText));
   } else {
-    const std::string help = win::ToNarrow(kHelpText, CP_THREAD_ACP);
+    const std::string help = win::ToNarrow(kHelpText, CP_ACP);
     CopyCut(buffer, size, std::string_view(help));
   }
   return S_OK;
@@ -121,14 +121,13 @@ STDMETHODIMP CClickwellClass::InvokeCommand(CMINVOKECOMMANDINFO* info) {
       StartProgram();
       return S_OK;
     case kAddCommand:
-      Add(*info);
-      return S_OK;
+      return Add(*info);
     default:
       return E_INVALIDARG;
   }
 }
 
-void CClickwellClass::Add(const CMINVOKECOMMANDINFO& info) {
+HRESULT CClickwellClass::Add(const CMINVOKECOMMANDINFO& info) {
   std::wstring path = selectedPath_;
   // A background click: the folder from Initialize, else the invoke information's directory,
   // the wide one before the ANSI one, which cannot hold every name.
@@ -138,10 +137,10 @@ void CClickwellClass::Add(const CMINVOKECOMMANDINFO& info) {
     const auto& wide = reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info);
     if (wide.lpDirectoryW) path = wide.lpDirectoryW;
   }
-  if (path.empty() && info.lpDirectory) path = win::ToWide(info.lpDirectory, CP_THREAD_ACP);
-  if (path.empty()) return;
+  if (path.empty() && info.lpDirectory) path = win::ToWide(info.lpDirectory, CP_ACP);
+  if (path.empty()) return E_INVALIDARG;
 
-  AddToFavorites({&path, 1});
+  return AddToFavorites({&path, 1}, info.hwnd, (info.fMask & CMIC_MASK_FLAG_NO_UI) != 0);
 }
 
 }  // namespace clickwell

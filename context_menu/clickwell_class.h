@@ -41,7 +41,7 @@ class CClickwellClass final : public win::ComObject<IShellExtInit, IContextMenu>
  private:
   ~CClickwellClass() override = default;
 
-  void Add(const CMINVOKECOMMANDINFO& info);
+  HRESULT Add(const CMINVOKECOMMANDINFO& info);
 
   std::wstring selectedPath_;      // first selected item; empty for a folder background
   std::wstring backgroundFolder_;  // the folder Explorer named for a background click

@@ -90,7 +90,10 @@ STDMETHODIMP CExplorerCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   }
   const std::vector<std::wstring> paths = ChosenPaths(items);
   if (paths.empty()) return S_FALSE;
-  return AddToFavorites(paths) ? S_OK : E_FAIL;
+  // The message of a failure belongs to the Explorer window the command came from.
+  HWND owner = nullptr;
+  if (site_) ::IUnknown_GetWindow(site_.get(), &owner);
+  return AddToFavorites(paths, owner, false);
 }
 
 std::vector<std::wstring> CExplorerCommand::ChosenPaths(IShellItemArray* items) const {

@@ -22,7 +22,7 @@ std::vector<char> DropFiles(const std::vector<std::wstring>& files, bool wide) {
     if (wide) {
       append(file.c_str(), (file.size() + 1) * sizeof(wchar_t));
     } else {
-      std::string narrow = win::ToNarrow(file, CP_THREAD_ACP);
+      std::string narrow = win::ToNarrow(file, CP_ACP);
       append(narrow.c_str(), narrow.size() + 1);
     }
   }

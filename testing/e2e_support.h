@@ -206,7 +206,7 @@ inline std::wstring LayOutProgram(const std::wstring& program, const std::wstrin
   std::wstring config = win::CombinePath(folder, L"config");
   ::CreateDirectoryW(config.c_str(), nullptr);
   WIN32_FIND_DATAW found{};
-  win::UniqueFile search(::FindFirstFileW(win::CombinePath(here, L"config\\*").c_str(), &found));
+  win::UniqueFind search(::FindFirstFileW(win::CombinePath(here, L"config\\*").c_str(), &found));
   if (search) {
     do {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -8,12 +8,6 @@
 namespace stashly::testing {
 namespace {
 
-struct FindTraits {
-  using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Type value) { ::FindClose(value); }
-};
-
 void Put16(std::vector<std::uint8_t>& out, unsigned value) {
   out.push_back(static_cast<std::uint8_t>(value));
   out.push_back(static_cast<std::uint8_t>(value >> 8));
@@ -125,7 +119,7 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
   if (path_.empty()) return;
   WIN32_FIND_DATAW found;
-  win::UniqueAny<FindTraits> search(::FindFirstFileW((path_ + L"\\*").c_str(), &found));
+  win::UniqueFind search(::FindFirstFileW((path_ + L"\\*").c_str(), &found));
   if (search) {
     do {
       const std::wstring name = found.cFileName;

@@ -25,6 +25,22 @@ bool AnswersDirectly(UINT message) {
 
 }  // namespace
 
+bool RegisterDialogClass(const wchar_t* name, HICON icon) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (::GetClassInfoExW(CurrentModule(), name, &existing)) return true;
+  WNDCLASSEXW spec{};
+  spec.cbSize = sizeof(spec);
+  spec.style = CS_DBLCLKS | CS_SAVEBITS;
+  spec.lpfnWndProc = ::DefDlgProcW;
+  spec.cbWndExtra = DLGWINDOWEXTRA;
+  spec.hInstance = CurrentModule();
+  spec.hIcon = icon;
+  spec.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  spec.lpszClassName = name;
+  return ::RegisterClassExW(&spec) != 0;
+}
+
 Dialog::~Dialog() {
   if (hwnd()) ::DestroyWindow(hwnd());
 }

@@ -7,6 +7,11 @@
 
 namespace win {
 
+// Registers, once per process, a window class of this module that behaves as the system's dialog
+// class, for a dialog that others must tell apart from any other window (DialogTemplate's
+// WindowClass). False when it could not be registered.
+bool RegisterDialogClass(const wchar_t* name, HICON icon = nullptr);
+
 // Routing: HandleMessage first; what it leaves is reflected when it is a child notification,
 // and anything else gets the default dialog processing. A handled message's result reaches the
 // system the way it expects: returned directly for WM_INITDIALOG, the WM_CTLCOLOR* brushes and

@@ -36,7 +36,7 @@ std::vector<std::uint8_t> DialogTemplate::Build() const {
     style &= ~kDsSetFont;
 
   std::vector<std::uint8_t> out;
-  out.reserve(64 + 2 * (title_.size() + face_.size()));
+  out.reserve(64 + 2 * (title_.size() + class_.size() + face_.size()));
   PutDword(out, style);
   PutDword(out, exStyle_);
   PutWord(out, 0);  // no controls
@@ -45,7 +45,10 @@ std::vector<std::uint8_t> DialogTemplate::Build() const {
   PutWord(out, static_cast<std::uint16_t>(cx_));
   PutWord(out, static_cast<std::uint16_t>(cy_));
   PutWord(out, 0);  // no menu
-  PutWord(out, 0);  // the system dialog class
+  if (class_.empty())
+    PutWord(out, 0);  // the system dialog class
+  else
+    PutString(out, class_);
   PutString(out, title_);
   if (hasFont_) {
     PutWord(out, pointSize_);

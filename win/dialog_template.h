@@ -41,6 +41,12 @@ class DialogTemplate {
     title_ = title;
     return *this;
   }
+  // A window class of the program's own (registered with RegisterDialogClass) instead of the
+  // system's dialog class.
+  DialogTemplate& WindowClass(std::u16string_view name) {
+    class_ = name;
+    return *this;
+  }
   // Adds DS_SETFONT to the style when the template is built.
   DialogTemplate& Font(std::uint16_t pointSize, std::u16string_view face = u"MS Shell Dlg") {
     hasFont_ = true;
@@ -49,7 +55,7 @@ class DialogTemplate {
     return *this;
   }
 
-  // The template: DLGTEMPLATE, menu 0, class 0, the title, then the font block when a font was
+  // The template: DLGTEMPLATE, menu 0, the class (0: the system's), the title, then the font block when a font was
   // given. The size is a multiple of four so that a control could follow. Without a font the
   // DS_SETFONT bit is dropped, since the system would read a font block that is not there.
   // A vector's storage comes from operator new, which aligns it for a DWORD.
@@ -60,6 +66,7 @@ class DialogTemplate {
   std::uint32_t exStyle_ = 0;
   std::int16_t x_ = 0, y_ = 0, cx_ = 0, cy_ = 0;
   std::u16string title_;
+  std::u16string class_;
   bool hasFont_ = false;
   std::uint16_t pointSize_ = 0;
   std::u16string face_;

@@ -57,11 +57,18 @@ struct HandleTraits {
   static void Close(Type value) { ::CloseHandle(value); }
 };
 
-// CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE, not null.
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not null.
 struct FileHandleTraits {
   using Type = HANDLE;
   static Type Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(Type value) { ::CloseHandle(value); }
+};
+
+// So does FindFirstFile, whose search is ended by FindClose.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type value) { ::FindClose(value); }
 };
 
 struct HkeyTraits {
@@ -114,6 +121,7 @@ struct WindowTraits {
 
 using UniqueHandle = UniqueAny<HandleTraits>;
 using UniqueFile = UniqueAny<FileHandleTraits>;
+using UniqueFind = UniqueAny<FindHandleTraits>;
 using UniqueHkey = UniqueAny<HkeyTraits>;
 using UniqueModule = UniqueAny<ModuleTraits>;
 template <typename T>

@@ -141,7 +141,7 @@ std::vector<std::wstring> TemporaryCopies() {
   ::GetTempPathW(MAX_PATH, temp);
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  win::UniqueFile search(::FindFirstFileW((std::wstring(temp) + L"ren*.tmp").c_str(), &found));
+  win::UniqueFind search(::FindFirstFileW((std::wstring(temp) + L"ren*.tmp").c_str(), &found));
   for (bool more = bool(search); more; more = ::FindNextFileW(search.get(), &found))
     names.push_back(found.cFileName);
   return names;

@@ -320,7 +320,7 @@ TEST_F(Handler, BackgroundClickStoresTheFolderExplorerNamed) {
 
 TEST_F(Handler, BackgroundClickTakesTheWideDirectoryBeforeTheAnsiOne) {
   EXPECT_EQ(init_->Initialize(nullptr, nullptr, nullptr), S_FALSE);
-  const std::string ansi = win::ToNarrow(kCjkFolder, CP_THREAD_ACP);
+  const std::string ansi = win::ToNarrow(kCjkFolder, CP_ACP);
   CMINVOKECOMMANDINFOEX info{};
   info.cbSize = sizeof info;
   info.fMask = CMIC_MASK_UNICODE;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "core/utf8.h"
@@ -22,16 +24,16 @@ using Records = std::vector<std::wstring>;
 using win::testing::FileBytes;
 using win::testing::WriteFileBytes;
 
+// What a folder holds, but for the writers' lock file, which stays once made.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (wcscmp(data.cFileName, L".") && wcscmp(data.cFileName, L".."))
-      names.push_back(data.cFileName);
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
+  win::UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+  for (bool more = bool(find); more; more = ::FindNextFileW(find.get(), &data)) {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L".." && name != L"favorite.qvd.lock") names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -222,15 +224,16 @@ TEST_F(FavoritesFile, AppendFailsQuietlyWhenTheFileIsHeld) {
   EXPECT_EQ(Read(), Records{L"C:\\a"});
 }
 
-// A window with the main window's title on a thread of its own, as another process would be.
+// A window with the main window's title on a thread of its own, as another process would be; of
+// the main window's own class, or of another (an Explorer window showing a folder of that name).
 class NoticeWindow {
  public:
-  NoticeWindow() {
-    thread_ = std::thread([this] {
+  explicit NoticeWindow(const wchar_t* className = kMainWindowClass) {
+    thread_ = std::thread([this, className] {
       WNDCLASSW windowClass{};
       windowClass.lpfnWndProc = Proc;
       windowClass.hInstance = ::GetModuleHandleW(nullptr);
-      windowClass.lpszClassName = L"NoticeWindowTest";
+      windowClass.lpszClassName = className;
       ::RegisterClassW(&windowClass);
       window_ = ::CreateWindowExW(0, windowClass.lpszClassName, kMainWindowTitle, WS_POPUP, 0, 0,
                                   10, 10, nullptr, nullptr, windowClass.hInstance, nullptr);
@@ -269,10 +272,13 @@ class NoticeWindow {
   std::atomic<bool> ready_{false};
 };
 
-TEST(FavoritesNotice, ReachesTheWindowByTitleBeforeReturning) {
+TEST(FavoritesNotice, ReachesTheMainWindowByClassAndTitleBeforeReturning) {
   NotifyFavoritesChanged();  // nobody listening: nothing happens
+  NoticeWindow namesake(L"CabinetWClass");
+  EXPECT_EQ(FindMainWindow(), nullptr);
   NoticeWindow window;
   NotifyFavoritesChanged();
+  EXPECT_EQ(namesake.notices, 0);
   EXPECT_EQ(window.notices, 1);
   EXPECT_EQ(window.lastData, COPYDATA_FAVORITES_CHANGED);
   EXPECT_FALSE(window.lastHadPayload);
@@ -304,23 +310,151 @@ TEST_F(FavoritesFile, ModelChangesTheFileAsItIsNowAndKeepsLongRecordsWhole) {
   EXPECT_EQ(Read(), Records{L"C:\\other"});
 }
 
-TEST_F(FavoritesFile, ModelChangesNothingWhileTheFileCannotBeWritten) {
+TEST_F(FavoritesFile, ModelKeepsItsRecordsAndChangesNothingWhileTheFileIsHeld) {
   ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\keep"}));
   const std::string before = FileBytes(path_);
   FavoritesModel model;
+  model.Load();
   {
     win::UniqueFile held(
         ::CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     model.Load();
-    EXPECT_EQ(model.size(), 0u);
-    EXPECT_FALSE(model.Append(L"C:\\new"));
-    EXPECT_EQ(model.size(), 0u);
+    EXPECT_EQ(model.trouble(), ReadResult::kUnreadable);
+    EXPECT_EQ(model.size(), 1u) << "never an empty list as if the file were empty";
+    EXPECT_EQ(model.Append(L"C:\\new").error(), StoreError::kInUse);
+    EXPECT_EQ(model.size(), 1u);
   }
   EXPECT_EQ(FileBytes(path_), before);
-  model.Load();
+  model.LoadIfChanged();
+  EXPECT_EQ(model.trouble(), ReadResult::kRead);
   ASSERT_TRUE(model.Append(L"C:\\new"));
   EXPECT_EQ(Read(), (Records{L"C:\\keep", L"C:\\new"}));
+
+  // A file past the limits is neither read nor changed.
+  WriteFileBytes(path_, std::string(kMaxFavoritesBytes + 1, 'x'));
+  model.LoadIfChanged();
+  EXPECT_EQ(model.trouble(), ReadResult::kTooLarge);
+  EXPECT_EQ(model.size(), 2u);
+  EXPECT_EQ(model.Append(L"C:\\more").error(), StoreError::kTooLarge);
+  EXPECT_EQ(::GetFileSize(win::UniqueFile(::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                        nullptr, OPEN_EXISTING, 0, nullptr))
+                              .get(),
+                          nullptr),
+            kMaxFavoritesBytes + 1);
+}
+
+// Every writer, the program's and the extension's, uses the ANSI code page, whatever the thread's
+// is (a user whose Formats differ from the system locale): a record that fits it is stored in
+// it, a file with one that does not is UTF-8, and the other records come through unchanged.
+TEST_F(FavoritesFile, EveryChangeKeepsEveryRecordInTheAnsiCodePage) {
+  const UINT acp = ::GetACP();
+  if (const char* expected = std::getenv("STASHLY_EXPECT_ACP")) {
+    ASSERT_EQ(acp, static_cast<UINT>(std::atoi(expected)));
+  }
+  if (std::getenv("STASHLY_LANG_MESSAGES")) {
+    DWORD thread = 0;
+    ::GetLocaleInfoW(::GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                     reinterpret_cast<wchar_t*>(&thread), sizeof thread / sizeof(wchar_t));
+    ASSERT_NE(thread, acp) << "the user's code page differs from the system's in this set-up";
+  }
+  // The file's bytes for `records` as the main program writes it, independently of the store.
+  const auto fileFor = [acp](const Records& records) {
+    std::string ansi, utf8 = std::string(kUtf8Bom);
+    bool fits = true;
+    for (const std::wstring& record : records) {
+      BOOL defaulted = FALSE;
+      char narrow[256];
+      const int length = ::WideCharToMultiByte(acp, WC_NO_BEST_FIT_CHARS, record.c_str(),
+                                               static_cast<int>(record.size()), narrow,
+                                               sizeof narrow, nullptr, &defaulted);
+      fits = fits && !defaulted;
+      ansi += std::string(narrow, length) + "\r\n";
+      utf8 += ToUtf8(record) + "\r\n";
+    }
+    return fits ? ansi : utf8;
+  };
+  const std::wstring plain = L"C:\\plain", western = L"C:\\naïve", chinese = L"C:\\文件\\一",
+                     korean = L"E:\\한국어";
+  for (const std::wstring& record : {plain, western, chinese, korean}) {
+    SCOPED_TRACE(win::ToNarrow(record, CP_UTF8));
+    const Records others = {L"C:\\a", western, chinese};
+    // Reload: the file as written reads back.
+    WriteFileBytes(path_, fileFor({record, L"C:\\a"}));
+    EXPECT_EQ(Read(), (Records{record, L"C:\\a"}));
+    // Delete: another record goes, the rest stay byte for byte.
+    WriteFileBytes(path_, fileFor({others[0], record, others[1], others[2]}));
+    RecordList seen;
+    ReadFavoritesFile(path_, seen);
+    const size_t first[] = {0};
+    ASSERT_TRUE(RemoveFavorites(path_, seen, first));
+    EXPECT_EQ(FileBytes(path_), fileFor({record, others[1], others[2]}));
+    // Move: the record one place down.
+    ReadFavoritesFile(path_, seen);
+    ASSERT_TRUE(MoveFavorites(path_, seen, first, true, nullptr));
+    EXPECT_EQ(FileBytes(path_), fileFor({others[1], record, others[2]}));
+    // Add: at the end, in the file's encoding or by turning the file into UTF-8.
+    ASSERT_TRUE(WriteFavoritesFile(path_, {L"C:\\a"}));
+    ASSERT_TRUE(AppendFavorite(path_, record));
+    EXPECT_EQ(Read(), (Records{L"C:\\a", record}));
+    const std::string whole = fileFor({L"C:\\a", record});
+    std::string added = fileFor({record});
+    added.replace(added.size() - 2, 2, "\n");  // the appender ends a line with LF alone
+    EXPECT_EQ(FileBytes(path_), StartsWithUtf8Bom(whole) ? whole : fileFor({L"C:\\a"}) + added);
+  }
+}
+
+// A file that did not read back as itself is kept before its first rewrite, and only another
+// damaged read replaces that copy; a UTF-16 file reads and is written back in the ANSI code page.
+TEST_F(FavoritesFile, ADamagedFileIsKeptBesideItBeforeItIsReplaced) {
+  const std::string utf16("\xFF\xFE" "C\0:\0\\\0a\0\r\0\n\0D\0:\0\\\0b\0", 22);
+  const struct {
+    const char* name;
+    std::string bytes;
+    Records records;
+    bool damaged;
+  } cases[] = {
+      {"ansi", "C:\\a\r\nD:\\b\r\n", {L"C:\\a", L"D:\\b"}, false},
+      {"utf-16", utf16, {L"C:\\a", L"D:\\b"}, false},
+      {"a nul byte", std::string("C:\\a\0x\nD:\\b\n", 11), {L"C:\\ax", L"D:\\b"}, true},
+      {"utf-16 cut short", utf16 + "!", {L"C:\\a", L"D:\\b"}, true},
+  };
+  const std::wstring copy = DamagedCopyPath(path_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileW(copy.c_str());
+    WriteFileBytes(path_, c.bytes);
+    bool lossless = false;
+    RecordList seen;
+    ASSERT_EQ(ReadFavoritesFile(path_, seen, &lossless), ReadResult::kRead);
+    EXPECT_EQ(seen.ToVector(), c.records);
+    EXPECT_EQ(lossless, !c.damaged);
+    const size_t second[] = {1};
+    ASSERT_TRUE(RemoveFavorites(path_, seen, second));
+    EXPECT_EQ(FileBytes(path_), win::ToNarrow(c.records[0], CP_ACP) + "\r\n");
+    const std::string kept = c.damaged ? c.bytes : FileBytes(copy);
+    EXPECT_EQ(FileBytes(copy), kept);
+    EXPECT_EQ(::GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES, c.damaged);
+    // A lossless rewrite leaves the copy alone.
+    ASSERT_TRUE(AppendFavorite(path_, L"E:\\문"));
+    EXPECT_EQ(FileBytes(copy), kept);
+  }
+  // Another damaged read replaces it.
+  WriteFileBytes(path_, std::string("X:\\\0\n", 5));
+  ASSERT_TRUE(AppendFavorite(path_, L"E:\\문"));
+  EXPECT_EQ(FileBytes(copy), std::string("X:\\\0\n", 5));
+}
+
+// A lock file that only lets this user read it (made by an elevated writer) serves all the same.
+TEST_F(FavoritesFile, WritersShareALockFileTheyCanOnlyRead) {
+  ASSERT_TRUE(AppendFavorite(path_, L"C:\\a"));
+  const std::wstring lock = path_ + L".lock";
+  ASSERT_NE(::GetFileAttributesW(lock.c_str()), INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(::SetFileAttributesW(lock.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(AppendFavorite(path_, L"C:\\b"));
+  EXPECT_TRUE(WriteFavoritesFile(path_, {L"C:\\c"}));
+  ::SetFileAttributesW(lock.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Read(), Records{L"C:\\c"});
 }
 
 WriteStep failingStep;
@@ -343,9 +477,12 @@ TEST_F(FavoritesFile, AFaultAtAnyStepLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_FALSE(RemoveFavorites(path_, seen, first));
     EXPECT_EQ(FileBytes(path_), before);
     EXPECT_EQ(FolderEntries(folder_), Records{L"favorite.qvd"});
-    // An append writes in place: only its write step can fail it, and then nothing is added.
-    const bool appended = AppendFavorite(path_, L"C:\\added");
-    EXPECT_EQ(appended, step != WriteStep::kWrite);
+    // An append writes in place: a write that stops half-way or a flush that fails is undone.
+    const bool appended = bool(AppendFavorite(path_, L"C:\\added"));
+    EXPECT_EQ(appended, step != WriteStep::kWrite && step != WriteStep::kFlush);
+    if (!appended) {
+      EXPECT_EQ(FileBytes(path_), before);
+    }
     SetWriteFaultHook(nullptr);
     Records expected = {L"C:\\keep1", L"C:\\keep2"};
     if (appended) expected.push_back(L"C:\\added");

@@ -7,9 +7,11 @@
 
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "store/favorites_file.h"
+#include "testing/file_bytes.h"
 #include "testing/process.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
@@ -36,7 +38,7 @@ bool IsWholeState(const std::vector<std::wstring>& records, long& generation) {
 int TemporaryFiles(const std::wstring& folder) {
   int count = 0;
   WIN32_FIND_DATAW found{};
-  win::UniqueFile search(::FindFirstFileW((folder + L"\\fav*.tmp").c_str(), &found));
+  win::UniqueFind search(::FindFirstFileW((folder + L"\\fav*.tmp").c_str(), &found));
   for (bool more = bool(search); more; more = ::FindNextFileW(search.get(), &found)) ++count;
   return count;
 }
@@ -84,6 +86,48 @@ TEST(KilledWriter, LeavesAWholeFileEveryTime) {
   EXPECT_EQ(TemporaryFiles(folder), 0);
   std::printf("kills survived: %d of 200 (%d stopped in the middle of a save)\n", survived,
               midSave);
+}
+
+// Another writer holds the lock (another process: another session or rights would be the same
+// to the lock file): a writer waits for it, takes it at once when the holder dies, and gives up,
+// writing nothing, when it is kept past the time-out.
+TEST(WritersLock, IsSharedWithEveryOtherProcess) {
+  const std::wstring path = FavoritesFilePath();
+  ASSERT_TRUE(WriteFavoritesFile(path, {L"C:\\first"}));
+  const struct {
+    const char* name;
+    DWORD holdMs;
+    DWORD killAfterMs;  // 0: not killed
+    StoreError expected;
+  } cases[] = {
+      {"let go after a while", 1500, 0, StoreError::kNone},
+      {"holder killed mid-change", 60000, 500, StoreError::kNone},
+      {"kept past the time-out", 15000, 0, StoreError::kBusy},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring eventName = L"Local\\StashlyLockHeld" + std::to_wstring(::GetCurrentProcessId());
+    win::UniqueHandle held(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+    win::UniqueHandle holder = win::testing::StartProcess(
+        L"\"" + win::FileBesideProgram(L"favorites_writer.exe") + L"\" --hold \"" + path + L"\" " +
+        std::to_wstring(c.holdMs) + L" " + eventName);
+    ASSERT_TRUE(holder);
+    ASSERT_EQ(::WaitForSingleObject(held.get(), 30000), WAIT_OBJECT_0);
+    std::thread killer;
+    if (c.killAfterMs)
+      killer = std::thread([&] {
+        ::Sleep(c.killAfterMs);
+        ::TerminateProcess(holder.get(), 9);
+      });
+    const std::string before = win::testing::FileBytes(path);
+    const StoreResult added = AppendFavorite(path, L"C:\\added");
+    if (killer.joinable()) killer.join();
+    EXPECT_EQ(added.error(), c.expected);
+    std::string expected = before;
+    if (added) expected += "C:\\added\n";
+    EXPECT_EQ(win::testing::FileBytes(path), expected);
+    ::WaitForSingleObject(holder.get(), 30000);
+  }
 }
 
 }  // namespace

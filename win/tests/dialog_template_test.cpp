@@ -106,6 +106,14 @@ TEST(DialogTemplate, FieldsKeepTheirSignAndTextStopsAtAnEmbeddedZero) {
   EXPECT_EQ(WordAt(bytes, 28), 10u);  // point size right after the cut title
   EXPECT_EQ(WordAt(bytes, 30), 0u);   // empty face name
   EXPECT_EQ(bytes.size(), 32u);
+
+  // A class of the program's own goes between the menu and the title.
+  bytes = win::DialogTemplate().WindowClass(u"Ab").Title(u"T").Build();
+  EXPECT_EQ(WordAt(bytes, 20), u'A');
+  EXPECT_EQ(WordAt(bytes, 22), u'b');
+  EXPECT_EQ(WordAt(bytes, 24), 0u);
+  EXPECT_EQ(WordAt(bytes, 26), u'T');
+  EXPECT_EQ(bytes.size(), 32u);
 }
 
 }  // namespace
