@@ -48,6 +48,7 @@ class CListCtrlEx : public win::Window {
   // What the user has not been told yet about the file (it could not be read, it is too large,
   // a damaged file was kept aside); empty when nothing. Said once per occasion.
   std::wstring TakeNotice();
+  bool HasNotice() const { return !notice_.empty(); }
 
   int GetItemCount() const;
   int GetNextSelected(int after) const;

@@ -154,15 +154,20 @@ void CMainDlg::Tell(const std::wstring& text, const wchar_t* caption) {
   if (text.empty()) return;
   const int open = subDialogOpen_;
   subDialogOpen_ = 1;
-  // Its own title: a window titled like the main window must never be taken for it.
+  telling_ = true;
   ::MessageBoxW(hwnd(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
+  telling_ = false;
   subDialogOpen_ = open;
+  if (list_.HasNotice()) PostMessage(WM_FAVORITES_NOTICE, 0, 0);
 }
 
 void CMainDlg::ReportNotStored(StoreResult result) {
   if (result) return;
-  Tell(std::wstring(L"收藏夹文件无法写入，这次的更改没有保存。\n") + StoreErrorText(result.error()),
-       L"保存失败");
+  // What the reload after the failure found goes in the same box.
+  std::wstring text = std::wstring(L"收藏夹文件无法写入，这次的更改没有保存。\n") +
+                      StoreErrorText(result.error());
+  if (const std::wstring more = list_.TakeNotice(); !more.empty()) text += L"\n\n" + more;
+  Tell(text, L"保存失败");
   // Whatever held the file may have let go meanwhile: show it as it is now.
   list_.LoadFavorites();
 }
@@ -287,7 +292,7 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_FAVORITES_NOTICE:
-      Tell(list_.TakeNotice(), L"收藏夹文件");
+      if (!telling_) Tell(list_.TakeNotice(), L"收藏夹文件");
       result = 0;
       return true;
     case WM_COPYDATA:

@@ -51,7 +51,8 @@ class CMainDlg : public CXEasyDialog {
   void SetUpKeyboard();
   // Tells the user, once for the action, that a change could not be written to the file, and why.
   void ReportNotStored(StoreResult result);
-  // Shows `text` in a message box of the window; nothing when it is empty.
+  // Shows `text` in a message box of the window; nothing when it is empty. Never one box over
+  // another: what the list has to say meanwhile is said after.
   void Tell(const std::wstring& text, const wchar_t* caption);
   void OpenSettings();
   void Close();
@@ -65,6 +66,7 @@ class CMainDlg : public CXEasyDialog {
   std::vector<std::wstring> dropped_;
   int autoHide_ = 1;
   int subDialogOpen_ = 0;
+  bool telling_ = false;
   win::UniqueIcon bigIcon_;
   win::UniqueIcon smallIcon_;
 };

@@ -138,7 +138,7 @@ HRESULT CClickwellClass::Add(const CMINVOKECOMMANDINFO& info) {
     if (wide.lpDirectoryW) path = wide.lpDirectoryW;
   }
   if (path.empty() && info.lpDirectory) path = win::ToWide(info.lpDirectory, CP_ACP);
-  if (path.empty()) return E_INVALIDARG;
+  if (path.empty()) return S_OK;  // nothing to add
 
   return AddToFavorites({&path, 1}, info.hwnd, (info.fMask & CMIC_MASK_FLAG_NO_UI) != 0);
 }

@@ -47,8 +47,17 @@ inline std::vector<HWND> WindowsTitled(const wchar_t* title) {
   return found;
 }
 
+// The program's main windows: of its own class, with its title.
+inline std::vector<HWND> MainWindows() {
+  std::vector<HWND> found;
+  for (HWND w = ::FindWindowExW(nullptr, nullptr, kMainWindowClass, kMainWindowTitle); w;
+       w = ::FindWindowExW(nullptr, w, kMainWindowClass, kMainWindowTitle))
+    found.push_back(w);
+  return found;
+}
+
 inline void KillStrays() {
-  for (HWND w : WindowsTitled(kMainWindowTitle)) {
+  for (HWND w : MainWindows()) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(w, &pid);
     win::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
@@ -58,7 +67,7 @@ inline void KillStrays() {
     }
   }
   // A killed program's window goes a moment after its process.
-  WaitFor([] { return WindowsTitled(kMainWindowTitle).empty(); }, 5000);
+  WaitFor([] { return MainWindows().empty(); }, 5000);
 }
 
 // One run of the program; killed at the end of the scope if it is still running.
@@ -81,7 +90,7 @@ class Program {
     HWND found = nullptr;
     WaitFor(
         [&] {
-          for (HWND w : WindowsTitled(kMainWindowTitle)) {
+          for (HWND w : MainWindows()) {
             DWORD pid = 0;
             ::GetWindowThreadProcessId(w, &pid);
             if (pid == pid_ && ::GetDlgItem(w, kListViewId) && ::IsWindowVisible(w)) found = w;

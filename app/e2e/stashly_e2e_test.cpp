@@ -206,24 +206,96 @@ TEST_F(E2e, DeletingWithNothingSelectedKeepsEveryRow) {
   EXPECT_EQ(FileRows(), rows);
 }
 
-TEST_F(E2e, AFileLockedAtLoadIsNotOverwrittenByTheNextSave) {
+// A file another program holds while the program loads it: the list keeps what it had (nothing,
+// at the start), the user is told once, and the next save does not replace the file with it.
+TEST_F(E2e, AFileLockedAtLoadIsToldOnceAndNotOverwrittenByTheNextSave) {
   std::vector<std::wstring> rows = {L"C:\\kept one", L"C:\\kept two"};
   SetFile(rows);
   Program program;
   HWND main = nullptr;
+  HWND box = nullptr;
   {
-    // Locked while the program loads it: the list starts empty.
     win::UniqueFile lock(::CreateFileW(FavoritesFilePath().c_str(), GENERIC_READ, 0, nullptr,
                                        OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
     main = program.WaitForWindow();
     ASSERT_TRUE(main);
     EXPECT_TRUE(ListRows(main).empty());
+    box = WaitForDialog(L"收藏夹文件");
+    ASSERT_TRUE(box);
+    NotifyFavoritesChanged();  // still held: nothing new to say
   }
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitForGone(box));
+  ::Sleep(300);
+  EXPECT_EQ(WindowsTitled(L"收藏夹文件").size(), 0u) << "told once";
   // A delete saves and reloads: the save must not replace the file with the empty list.
   ::SendMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
   EXPECT_EQ(FileRows(), rows);
   EXPECT_EQ(ListRows(main), rows);
+}
+
+// Another window with the program's title (an Explorer window of a folder so named) is neither
+// taken for the running program by a start nor sent its change notice.
+TEST_F(E2e, AWindowOfAnotherProgramWithTheTitleIsNotTakenForIt) {
+  win::UniqueWindow namesake(::CreateWindowExW(0, L"STATIC", kMainWindowTitle, WS_POPUP, 0, 0, 10,
+                                               10, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(namesake);
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  SetFile({L"C:\\added"});
+  NotifyFavoritesChanged();
+  EXPECT_EQ(ListRows(main), std::vector<std::wstring>{L"C:\\added"});
+}
+
+// A notice that arrives between selecting rows and Delete (a record added at the top elsewhere)
+// keeps the same records selected; a change whose notice went astray while the window was away
+// is shown when the window comes back.
+TEST_F(E2e, TheSelectionFollowsItsRecordsAndAShowReadsWhatANoticeMissed) {
+  SetFile({L"C:\\a", L"C:\\b", L"C:\\c"});
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  SelectRow(main, 1);
+  SetFile({L"C:\\new", L"C:\\a", L"C:\\b", L"C:\\c"});
+  NotifyFavoritesChanged();
+  HWND list = ::GetDlgItem(main, kListViewId);
+  EXPECT_EQ(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+  ::SendMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
+  EXPECT_EQ(FileRows(), (std::vector<std::wstring>{L"C:\\new", L"C:\\a", L"C:\\c"}));
+
+  ::ShowWindow(main, SW_HIDE);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
+  SetFile({L"C:\\written while away"});
+  Program second;
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_TRUE(WaitFor([&] {
+    return ::IsWindowVisible(main) &&
+           ListRows(main) == std::vector<std::wstring>{L"C:\\written while away"};
+  }));
+}
+
+// A file that does not read back as itself (a NUL byte in it) is kept beside the list before the
+// program first rewrites it, and the window says where.
+TEST_F(E2e, ADamagedFileIsKeptAsideBeforeADeleteAndTheWindowSaysWhere) {
+  const std::string damaged("C:\\a\0x\r\nC:\\b\r\n", 13);
+  win::testing::WriteFileBytes(FavoritesFilePath(), damaged);
+  const std::wstring copy = DamagedCopyPath(FavoritesFilePath());
+  ::DeleteFileW(copy.c_str());
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  SelectRow(main, 1);
+  ::PostMessageW(main, WM_COMMAND, ID_DELETE_SELECTED, 0);
+  HWND box = WaitForDialog(L"收藏夹文件");
+  ASSERT_TRUE(box);
+  wchar_t text[1024] = {};
+  ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+  EXPECT_NE(std::wstring(text).find(copy), std::wstring::npos);
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(win::testing::FileBytes(copy), damaged);
+  EXPECT_EQ(FileRows(), std::vector<std::wstring>{L"C:\\ax"});
 }
 
 // A delete that cannot be written (another program holds the file and shares it with nobody)

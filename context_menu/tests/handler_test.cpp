@@ -108,7 +108,7 @@ class MainWindowStandIn {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = Procedure;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"ClickwellTestMainWindow";
+    windowClass.lpszClassName = stashly::kMainWindowClass;
     ::RegisterClassW(&windowClass);
     HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, stashly::kMainWindowTitle,
                                     WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
@@ -491,13 +491,51 @@ TEST_F(Handler, AddOfACjkFolderKeepsItsName) {
   EXPECT_EQ(Records(), (std::vector<std::wstring>{L"C:\\first", kCjkFolder}));
 }
 
-TEST_F(Handler, AddThatCannotWriteSendsNoNotice) {
-  // A folder where the file should be: it cannot be opened for writing.
-  win::CreateFolderTree(favorites_);
-  MainWindowStandIn window;
-  ASSERT_EQ(InitializeWith(DropFiles({L"C:\\x.txt"})), S_OK);
-  EXPECT_EQ(Invoke(1), S_OK);
-  EXPECT_TRUE(window.Notices().empty());
+// An Explorer window for the handler's messages to belong to.
+win::UniqueWindow ExplorerWindow() {
+  return win::UniqueWindow(::CreateWindowExW(0, L"STATIC", L"Explorer", WS_POPUP | WS_VISIBLE, 0,
+                                             0, 100, 100, nullptr, nullptr, nullptr, nullptr));
+}
+
+// An add that cannot be written changes nothing, sends no notice and returns the failure; it
+// tells the user which item and why in a message box owned by Explorer's window, unless Explorer
+// asked for no user interface.
+TEST_F(Handler, AddThatCannotWriteSaysWhyAndFails) {
+  const struct {
+    const char* name;
+    std::string bytes;  // empty: a folder where the file should be
+    DWORD attributes;
+    HRESULT expected;
+    stashly::StoreError reason;
+  } cases[] = {
+      {"a folder in its place", "", 0, E_ACCESSDENIED, stashly::StoreError::kDenied},
+      {"read-only", "C:\\a\r\n", FILE_ATTRIBUTE_READONLY, E_ACCESSDENIED,
+       stashly::StoreError::kDenied},
+      {"past the limits", std::string(stashly::kMaxFavoritesBytes + 1, 'x'), 0,
+       HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), stashly::StoreError::kTooLarge},
+  };
+  win::UniqueWindow explorer = ExplorerWindow();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Clean();
+    if (c.bytes.empty())
+      win::CreateFolderTree(favorites_);
+    else
+      WriteFileBytes(favorites_, c.bytes);
+    if (c.attributes) ::SetFileAttributesW(favorites_.c_str(), c.attributes);
+    const std::string before = FileBytes(favorites_);
+    MainWindowStandIn window;
+    ASSERT_EQ(InitializeWith(DropFiles({L"C:\\x.txt"})), S_OK);
+    EXPECT_EQ(Invoke(1), c.expected);
+    MessageBoxCloser box(explorer.get());
+    EXPECT_EQ(Invoke(1, nullptr, explorer.get()), c.expected);
+    const std::wstring text = box.text();
+    EXPECT_NE(text.find(L"C:\\x.txt"), std::wstring::npos) << win::ToNarrow(text, CP_UTF8);
+    EXPECT_NE(text.find(stashly::StoreErrorText(c.reason)), std::wstring::npos);
+    EXPECT_TRUE(window.Notices().empty());
+    EXPECT_EQ(FileBytes(favorites_), before);
+    ::SetFileAttributesW(favorites_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 TEST_F(Handler, AddWithoutARunningWindowStillStores) {
@@ -689,6 +727,37 @@ TEST_F(ExplorerCommands, BackgroundClickAddsTheFolderOfTheSite) {
   EXPECT_EQ(Records(), std::vector<std::wstring>{items_});
   withSite->SetSite(nullptr);
   EXPECT_EQ(withSite->GetSite(IID_IServiceProvider, back.put_void()), E_FAIL);
+}
+
+// What Explorer offers a command as its site, as far as its window goes.
+class WindowSite final : public win::ComObject<IOleWindow> {
+ public:
+  explicit WindowSite(HWND window) : window_(window) {}
+  STDMETHODIMP GetWindow(HWND* window) override {
+    *window = window_;
+    return S_OK;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+ private:
+  HWND window_;
+};
+
+TEST_F(ExplorerCommands, AddThatCannotWriteSaysWhyInTheSitesWindowAndFails) {
+  WriteFileBytes(favorites_, "C:\\first\r\n");
+  ASSERT_TRUE(::SetFileAttributesW(favorites_.c_str(), FILE_ATTRIBUTE_READONLY));
+  win::UniqueWindow explorer = ExplorerWindow();
+  ComPtr<IExplorerCommand> command = Create(kAddCommandClassId);
+  auto site = Make<WindowSite>(explorer.get());
+  ASSERT_EQ(command.Query<IObjectWithSite>()->SetSite(static_cast<IOleWindow*>(site.get())), S_OK);
+  ComPtr<IShellItemArray> items = Items({L"a.txt", L"b.txt"});
+  MessageBoxCloser box(explorer.get());
+  EXPECT_EQ(command->Invoke(items.get(), nullptr), E_ACCESSDENIED);
+  const std::wstring text = box.text();
+  EXPECT_NE(text.find(win::CombinePath(items_, L"a.txt")), std::wstring::npos);
+  EXPECT_NE(text.find(stashly::StoreErrorText(stashly::StoreError::kDenied)), std::wstring::npos);
+  ::SetFileAttributesW(favorites_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(Records(), std::vector<std::wstring>{L"C:\\first"});
 }
 
 TEST_F(ExplorerCommands, OpenStartsTheInstalledProgramAndNothingWithoutOne) {

@@ -88,13 +88,41 @@ HRESULT FillMenu(IContextMenu* menu) {
   return menu->QueryContextMenu(popup.get(), 0, 100, 0x7FFF, CMF_NORMAL);
 }
 
-HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory) {
+HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory, HWND owner) {
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
+  info.fMask = owner ? 0 : CMIC_MASK_FLAG_NO_UI;
+  info.hwnd = owner;
   info.lpVerb = MAKEINTRESOURCEA(offset);
   info.lpDirectory = directory;
   info.nShow = SW_SHOWNORMAL;
   return menu->InvokeCommand(&info);
+}
+
+MessageBoxCloser::MessageBoxCloser(HWND owner) {
+  thread_ = std::thread([this, owner] {
+    for (int tries = 0; tries < 1500; ++tries, ::Sleep(20)) {
+      HWND box = nullptr;
+      for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w && !box;
+           w = ::FindWindowExW(nullptr, w, L"#32770", nullptr))
+        if (::GetWindow(w, GW_OWNER) == owner && ::IsWindowVisible(w)) box = w;
+      if (!box) continue;
+      wchar_t text[1024] = {};
+      ::GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text
+      text_ = text;
+      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return;
+    }
+  });
+}
+
+MessageBoxCloser::~MessageBoxCloser() {
+  if (thread_.joinable()) thread_.join();
+}
+
+std::wstring MessageBoxCloser::text() {
+  if (thread_.joinable()) thread_.join();
+  return text_;
 }
 
 }  // namespace clickwell::test

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,25 @@ void WriteString(HKEY root, const std::wstring& path, const wchar_t* name,
 void DeleteTree(HKEY root, const std::wstring& path);
 
 // Explorer's two calls on a right-click: the menu filled (into a popup of its own that goes at
-// once), the handler's answer; then the command at `offset` of those it added, invoked.
+// once), the handler's answer; then the command at `offset` of those it added, invoked from the
+// window `owner`. Without one the handler is asked for no user interface, so that nothing it
+// shows can hold up a test.
 HRESULT FillMenu(IContextMenu* menu);
-HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory = nullptr);
+HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory = nullptr,
+                     HWND owner = nullptr);
+
+// Waits on a thread of its own for a message box owned by `owner`, notes its text and closes
+// it; text() waits for that (empty when none came within a while).
+class MessageBoxCloser {
+ public:
+  explicit MessageBoxCloser(HWND owner);
+  ~MessageBoxCloser();
+  std::wstring text();
+
+ private:
+  std::thread thread_;
+  std::wstring text_;
+};
 
 using win::testing::DropDataObject;
 using win::testing::DropFiles;

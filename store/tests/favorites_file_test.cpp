@@ -358,22 +358,7 @@ TEST_F(FavoritesFile, EveryChangeKeepsEveryRecordInTheAnsiCodePage) {
                      reinterpret_cast<wchar_t*>(&thread), sizeof thread / sizeof(wchar_t));
     ASSERT_NE(thread, acp) << "the user's code page differs from the system's in this set-up";
   }
-  // The file's bytes for `records` as the main program writes it, independently of the store.
-  const auto fileFor = [acp](const Records& records) {
-    std::string ansi, utf8 = std::string(kUtf8Bom);
-    bool fits = true;
-    for (const std::wstring& record : records) {
-      BOOL defaulted = FALSE;
-      char narrow[256];
-      const int length = ::WideCharToMultiByte(acp, WC_NO_BEST_FIT_CHARS, record.c_str(),
-                                               static_cast<int>(record.size()), narrow,
-                                               sizeof narrow, nullptr, &defaulted);
-      fits = fits && !defaulted;
-      ansi += std::string(narrow, length) + "\r\n";
-      utf8 += ToUtf8(record) + "\r\n";
-    }
-    return fits ? ansi : utf8;
-  };
+  const auto fileFor = win::testing::FavoritesFileFor;
   const std::wstring plain = L"C:\\plain", western = L"C:\\naïve", chinese = L"C:\\文件\\一",
                      korean = L"E:\\한국어";
   for (const std::wstring& record : {plain, western, chinese, korean}) {
