@@ -179,7 +179,7 @@ void CListCtrlEx::LoadFavorites() {
 }
 
 void CListCtrlEx::LoadFavoritesIfChanged() {
-  Reload([this] { favorites_.LoadIfChanged(); });
+  if (favorites_.ChangedSinceLoad()) LoadFavorites();
 }
 
 void CListCtrlEx::CollectNotice() {

@@ -60,20 +60,22 @@ StoreError FromLastError() {
   }
 }
 
-// CreateFileW, tried again for a moment while another program holds the file.
+// CreateFileW, tried again for a moment while another program holds the file. A read-only file
+// is not opened for writing, even where the process could (an administrator on some systems).
 win::UniqueFile OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
-  for (int attempt = 0;; ++attempt) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if ((access & GENERIC_WRITE) && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY)) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return win::UniqueFile();
+  }
+  for (int attempt = 1;; ++attempt) {
     win::UniqueFile file(::CreateFileW(path.c_str(), access, share, nullptr, disposition,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     const DWORD error = ::GetLastError();
-    if (file || attempt + 1 == kHeldRetries ||
+    if (file || attempt == kHeldRetries ||
         (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION &&
          error != ERROR_ACCESS_DENIED))
-      return file;
-    // A read-only file is refused at once: it will not change in a moment.
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-        (access & GENERIC_WRITE))
       return file;
     ::Sleep(kHeldRetryMs);
     ::SetLastError(error);
@@ -167,13 +169,6 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 // A file that could not be opened for writing in place (read-only, or held open by a program
 // that shares it with nobody) is not replaced behind that program's back either.
 bool CanOverwrite(const std::wstring& path) {
-  // Checked by itself too: where the process may write anything (an administrator account on
-  // some systems), the open below would not refuse a read-only file.
-  DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
   win::UniqueFile file = OpenFile(path, GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   OPEN_EXISTING);

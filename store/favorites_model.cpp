@@ -36,10 +36,9 @@ void FavoritesModel::Load() {
   copyKnown_ = true;
 }
 
-void FavoritesModel::LoadIfChanged() {
-  if (path_ != FavoritesFilePath() || !(StampOf(path_) == fileStamp_) ||
-      trouble_ != ReadResult::kRead)
-    Load();
+bool FavoritesModel::ChangedSinceLoad() const {
+  return path_ != FavoritesFilePath() || !(StampOf(path_) == fileStamp_) ||
+         trouble_ != ReadResult::kRead;
 }
 
 bool FavoritesModel::TakeNewDamagedCopy() {

@@ -20,8 +20,9 @@ class FavoritesModel {
   // Resolves the file's path anew and reads every record. A file that exists but cannot be read
   // (held by another program, too large) leaves the records as they were: trouble() says why.
   void Load();
-  // Reads the file again only when it changed since the last read.
-  void LoadIfChanged();
+  // Whether the file may hold something else than the last read gave: it was written since, or
+  // that read kept the records as they were.
+  bool ChangedSinceLoad() const;
 
   // Adds `record` at the end of the file, then reads it again. On failure the file is as it was,
   // and so is the model after the reload.

@@ -5,7 +5,10 @@
 //             against inserting the same strings into a plain list view in this process;
 //   memory:   peak working set of both programs;
 //   unreachable: start-up to first paint with 200 entries of which 50 are on a network share
-//             that does not answer, against the same 200 entries all local, rounds interleaved.
+//             that does not answer, against the same 200 entries all local, rounds interleaved;
+//   limit:    the largest list the program takes (kMaxFavorites records of the length that
+//             fills kMaxFavoritesBytes): start-up until it is shown, an add from Explorer with
+//             the window's reload, and the peak working set.
 // Prints the figures and the ratios; it is a measurement, not a test.
 #include <windows.h>
 #include <commctrl.h>
@@ -44,7 +47,7 @@ Run Start(const std::wstring& exe, const wchar_t* title) {
   double t0 = Now();
   run.process = win::testing::StartProcess(L"\"" + exe + L"\"");
   if (!run.process) return run;
-  for (int i = 0; i < 2000 && !run.window; ++i) {
+  while (!run.window && Now() - t0 < 60000) {
     HWND w = ::FindWindowW(nullptr, title);
     if (w && ::IsWindowVisible(w))
       run.window = w;
@@ -118,6 +121,35 @@ void CompareUnreachable(const std::wstring& exe, int rounds) {
   std::printf("200 entries, 50 unreachable %.1f ms, all local %.1f ms, ratio %.2f\n", m, l, m / l);
 }
 
+// The largest list the program takes, loaded, drawn and changed once.
+void MeasureLimit(const std::wstring& exe) {
+  const size_t length = stashly::kMaxFavoritesBytes / stashly::kMaxFavorites - 8;
+  stashly::RecordList records;
+  for (size_t i = 0; i < stashly::kMaxFavorites; ++i) {
+    std::wstring record = L"C:\\data\\" + std::to_wstring(i) + L"\\";
+    record.resize(length, L'x');
+    records.push_back(record);
+  }
+  stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), records);
+  Run run = Start(exe, stashly::kMainWindowTitle);
+  if (!run.window) {
+    std::fprintf(stderr, "the window did not appear; no measurement\n");
+    Stop(run);
+    return;
+  }
+  // An add from Explorer (which does not read the list whole) and the window's reload.
+  const double t0 = Now();
+  stashly::AppendFavorite(stashly::FavoritesFilePath(), L"C:\\added");
+  stashly::NotifyFavoritesChanged();
+  ::SendMessageW(run.window, WM_NULL, 0, 0);
+  const double addMs = Now() - t0;
+  Stop(run);
+  std::printf("limit %zu entries of %zu characters: start-up %.0f ms, add and reload %.0f ms, "
+              "peak %.1f MB\n",
+              stashly::kMaxFavorites, length, run.startMs, addMs, run.peak / 1048576.0);
+  stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
+}
+
 }  // namespace
 
 int main() {
@@ -172,6 +204,7 @@ int main() {
     ::DestroyWindow(list);
   }
   CompareUnreachable(win::CombinePath(here, L"Stashly.exe"), 7);
+  MeasureLimit(win::CombinePath(here, L"Stashly.exe"));
   stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
   double s = Median(stashlyStart), b = Median(bareStart);
   double l = Median(stashlyLoad), p = Median(plainLoad);

@@ -155,8 +155,8 @@ class Handler : public RegisteredClickwellTest {
     return init_->Initialize(nullptr, data.get(), nullptr);
   }
 
-  HRESULT Invoke(UINT offset, const char* directory = nullptr) {
-    return InvokeOffset(menu_.get(), offset, directory);
+  HRESULT Invoke(UINT offset, const char* directory = nullptr, HWND owner = nullptr) {
+    return InvokeOffset(menu_.get(), offset, directory, owner);
   }
 
   std::vector<std::wstring> Records() {

@@ -1,5 +1,7 @@
 #include "context_menu/tests/test_support.h"
 
+#include <shellapi.h>
+
 #include "testing/process.h"
 #include "win/module.h"
 #include "win/unique_any.h"

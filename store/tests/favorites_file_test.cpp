@@ -326,14 +326,17 @@ TEST_F(FavoritesFile, ModelKeepsItsRecordsAndChangesNothingWhileTheFileIsHeld) {
     EXPECT_EQ(model.size(), 1u);
   }
   EXPECT_EQ(FileBytes(path_), before);
-  model.LoadIfChanged();
+  EXPECT_TRUE(model.ChangedSinceLoad()) << "the last read kept the records";
+  model.Load();
+  EXPECT_FALSE(model.ChangedSinceLoad());
   EXPECT_EQ(model.trouble(), ReadResult::kRead);
   ASSERT_TRUE(model.Append(L"C:\\new"));
   EXPECT_EQ(Read(), (Records{L"C:\\keep", L"C:\\new"}));
 
   // A file past the limits is neither read nor changed.
   WriteFileBytes(path_, std::string(kMaxFavoritesBytes + 1, 'x'));
-  model.LoadIfChanged();
+  EXPECT_TRUE(model.ChangedSinceLoad());
+  model.Load();
   EXPECT_EQ(model.trouble(), ReadResult::kTooLarge);
   EXPECT_EQ(model.size(), 2u);
   EXPECT_EQ(model.Append(L"C:\\more").error(), StoreError::kTooLarge);
