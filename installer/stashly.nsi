@@ -1,7 +1,7 @@
 ﻿; The per-user setup of Stashly (Velto文件收藏夹): no administrator needed. installer/build-setup
 ; runs makensis on it with VERSION, STAGE (the installed 32-bit tree), CLICKWELL (the 64-bit
-; extension), ICON and OUTFILE defined, and MSIX (the signed package of the Windows 11 Explorer
-; entries) when there is one.
+; extension), ICON and OUTFILE defined; MSIX (the signed package of the Windows 11 Explorer
+; entries) and ASSETS (the logos its manifest names) when there is one.
 ;
 ; Command line: /S silent, /D=<folder> the install folder (last, unquoted), /STARTUP also start
 ; with Windows. Silent mode does every step the pages do.
@@ -74,31 +74,45 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "${PUBLISHER}"
   ${WordReplace} "$R4" "‛" "‛‛" "+" $R4
 !macroend
 !define POWERSHELL `"$SYSDIR\WindowsPowerShell\v1.0\powershell.exe" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command`
+; Every package of ours this user has, whatever its version.
+!define REMOVE_PACKAGE "Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop"
 
 ; The Explorer entries. On Windows 11 (build 22000 and later), with a signed package, the package
 ; is registered for this user, which puts them on Explorer's first level; the classic extension
-; then goes, so "Show more options" holds no second pair. Elsewhere, or when the package cannot be
+; then goes, so "Show more options" holds no second pair. Windows refuses a version that is
+; already registered, so whatever is registered goes first, in the same PowerShell call, and a
+; surrogate still serving the old one is shut down. Elsewhere, or when the package cannot be
 ; registered (an untrusted certificate, no PowerShell), the classic extension, for this user.
-; Called with the 64-bit file system view.
+; Entries the user switched off stay off. Called with the 64-bit file system view.
 Function RegisterExplorerEntries
   StrCpy $R5 0
   !ifdef MSIX
     ReadRegStr $R3 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
     ${If} $R3 >= 22000
-      !insertmacro InstallFolderLiteral
-      nsExec::Exec `${POWERSHELL} "Add-AppxPackage -ErrorAction Stop -Path '$R4\Stashly.msix' -ExternalLocation '$R4'"`
-      Pop $R6
-      ${If} $R6 == 0
-        StrCpy $R5 1
-      ${EndIf}
+      StrCpy $R5 1
     ${EndIf}
   !endif
-  ${If} $R5 = 1
+  ReadRegDWORD $R7 HKCU "${SETTINGS}" "rightmenu"
+  ${If} $R7 == "0"
     ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
   ${Else}
-    ExecWait '"$SYSDIR\regsvr32.exe" /s /n /i:user "$INSTDIR\Clickwell.dll"'
+    ${If} $R5 = 1
+      !insertmacro InstallFolderLiteral
+      nsExec::Exec `${POWERSHELL} "${REMOVE_PACKAGE}; Add-AppxPackage -ErrorAction Stop -ForceApplicationShutdown -Path '$R4\Stashly.msix' -ExternalLocation '$R4'"`
+      Pop $R6
+      ${If} $R6 != "0"
+        StrCpy $R5 0
+      ${EndIf}
+    ${EndIf}
+    ${If} $R5 = 1
+      ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
+    ${Else}
+      ExecWait '"$SYSDIR\regsvr32.exe" /s /n /i:user "$INSTDIR\Clickwell.dll"'
+    ${EndIf}
+    ; As the settings dialog shows it: the Explorer entry is on.
+    WriteRegDWORD HKCU "${SETTINGS}" "rightmenu" 1
   ${EndIf}
-  ; The settings dialog's switch goes the same way.
+  ; The settings dialog's switch goes the same way (and falls back as this does).
   WriteRegDWORD HKCU "${SETTINGS}" "explorerpackage" $R5
 FunctionEnd
 
@@ -115,9 +129,9 @@ Section "${TITLE}" SecMain
   File "${STAGE}\config\*.*"
   SetOutPath "$INSTDIR"
 
-  ; Explorer on 64-bit Windows loads 64-bit extensions. One it has loaded cannot be overwritten,
-  ; but it can be moved aside; the old copy goes at the next restart.
-  ${If} ${RunningX64}
+  ; Explorer on x64 Windows loads x64 extensions. ARM64 Windows runs this setup too, but its
+  ; Explorer cannot load an x64 DLL (and RunningX64 is true there): no extension then.
+  ${If} ${IsNativeAMD64}
     ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
       Delete "$INSTDIR\Clickwell.dll.old"
       Rename "$INSTDIR\Clickwell.dll" "$INSTDIR\Clickwell.dll.old"
@@ -126,13 +140,15 @@ Section "${TITLE}" SecMain
     File "${CLICKWELL}"
     !ifdef MSIX
       File "/oname=Stashly.msix" "${MSIX}"
+      ; The manifest's logos, which Windows looks for in the external location.
+      SetOutPath "$INSTDIR\Assets"
+      File "${ASSETS}\*.png"
+      SetOutPath "$INSTDIR"
     !endif
     ; The 64-bit regsvr32 and PowerShell, for this user only: no elevation.
     ${DisableX64FSRedirection}
     Call RegisterExplorerEntries
     ${EnableX64FSRedirection}
-    ; As the settings dialog shows it: the Explorer entry is on.
-    WriteRegDWORD HKCU "${SETTINGS}" "rightmenu" 1
   ${EndIf}
 
   ; Where the Explorer entry's "open" finds the program.
@@ -170,18 +186,18 @@ FunctionEnd
 
 Section "Uninstall"
   !insertmacro CloseRunningProgram
-  ${If} ${RunningX64}
-    ${DisableX64FSRedirection}
-    ReadRegDWORD $R5 HKCU "${SETTINGS}" "explorerpackage"
-    ${If} $R5 = 1
-      nsExec::Exec `${POWERSHELL} "Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop"`
-      Pop $R6
-    ${EndIf}
-    ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
-      ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
-    ${EndIf}
-    ${EnableX64FSRedirection}
+  ; The package goes whatever "explorerpackage" says: an older setup may have registered it and
+  ; then recorded that it had not.
+  ${DisableX64FSRedirection}
+  ReadRegStr $R3 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "CurrentBuildNumber"
+  ${If} $R3 >= 22000
+    nsExec::Exec `${POWERSHELL} "${REMOVE_PACKAGE}"`
+    Pop $R6
   ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
+    ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
+  ${EndIf}
+  ${EnableX64FSRedirection}
 
   Delete "$INSTDIR\Stashly.exe"
   Delete "$INSTDIR\Pictora.dll"
@@ -190,6 +206,8 @@ Section "Uninstall"
   Delete /REBOOTOK "$INSTDIR\Clickwell.dll"
   Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
   Delete "$INSTDIR\Stashly.msix"
+  Delete "$INSTDIR\Assets\*.png"
+  RMDir "$INSTDIR\Assets"
   Delete "$INSTDIR\config\*.xml"
   Delete "$INSTDIR\config\*.png"
   RMDir "$INSTDIR\config"

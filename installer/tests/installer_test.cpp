@@ -1,6 +1,7 @@
 // The setup as a user runs it, silently, in a fresh Wine prefix: install, the Explorer entry's
-// "open", an install over the running program, the uninstall, and an install folder with a
-// Chinese name. The setup to test is named by STASHLY_SETUP (installer/run-tests).
+// "open", an install over the running program, the uninstall, an install folder with a Chinese
+// name, the Windows 11 package and the settings switch of the installed program. The setup to
+// test is named by STASHLY_SETUP (installer/run-tests).
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -8,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <span>
 #include <string>
 
+#include "app/command_ids.h"
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/tests/test_support.h"
 #include "store/favorites_file.h"
@@ -34,6 +37,7 @@ using win::testing::FileBytes;
 
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Stashly";
+constexpr wchar_t kPackageName[] = L"Norvane.Stashly";
 
 std::wstring SetupProgram() {
   const char* setup = std::getenv("STASHLY_SETUP");
@@ -185,7 +189,9 @@ TEST_F(Installer, InstallOpenUpgradeAndUninstall) {
   // Everything in place.
   for (const wchar_t* file :
        {L"Stashly.exe", L"Pictora.dll", L"Corelet.dll", L"Renova.dll", L"Clickwell.dll",
-        L"config\\main.xml", L"config\\set.xml", L"config\\close.xml", L"uninstall.exe"})
+        L"config\\main.xml", L"config\\set.xml", L"config\\close.xml", L"uninstall.exe",
+        L"Stashly.msix", L"Assets\\StoreLogo.png", L"Assets\\Square150x150Logo.png",
+        L"Assets\\Square44x44Logo.png"})
     EXPECT_TRUE(Exists(folder + L"\\" + file)) << file;
   EXPECT_EQ(RegistryText(kSettingsKey, kInstallPathValue), folder + L"\\Stashly.exe");
   EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), 1u);
@@ -268,43 +274,118 @@ TEST_F(Installer, InstallsIntoAFolderWithAChineseName) {
   ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
 }
 
+enum class Action { kInstall, kUninstall, kSwitch };
+
+// One step of a table: what is done, and the Explorer entries as they are afterwards.
+struct Step {
+  const char* state;  // the state before, for the failure message
+  Action action;
+  bool powerShell;  // the stand-in PowerShell is in place
+  DWORD packages;   // packages this user has registered afterwards
+  bool classic;     // the classic extension is registered for this user afterwards
+  DWORD rightMenu;  // "rightmenu" afterwards
+};
+
+// Ticks the installed program's "右键菜单" box and applies it, as a user does.
+void FlipExplorerMenuSwitch(const std::wstring& folder) {
+  Program program(folder + L"\\Stashly.exe");
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_COMMAND, ID_SETTINGS, 0);
+  HWND dialog = WaitForDialog(L"设置");
+  ASSERT_TRUE(dialog);
+  Click(dialog, ID_SET_RIGHTMENU);
+  Click(dialog, ID_SET_APPLY);
+  ASSERT_TRUE(WaitForGone(dialog));
+}
+
+// Runs the steps in order, each from the state the one before left, and checks each. The
+// classic extension is looked for where a per-user registration puts it, and where a machine-wide
+// one would (which must never happen).
+void RunSteps(const std::wstring& folder, std::span<const Step> steps) {
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.state);
+    ASSERT_TRUE(win::testing::PlacePowerShellProbe(
+        step.powerShell ? win::FileBesideProgram(L"powershell_probe.exe") : std::wstring()));
+    switch (step.action) {
+      case Action::kInstall:
+        ASSERT_EQ(Install(L" /D=" + folder), 0u);
+        break;
+      case Action::kUninstall:
+        ASSERT_TRUE(Uninstall(folder));
+        break;
+      case Action::kSwitch:
+        FlipExplorerMenuSwitch(folder);
+        break;
+    }
+    // The switch leaves regsvr32 running.
+    EXPECT_TRUE(WaitFor([&] { return KeyExists(ClassKey()) == step.classic; }, 30000));
+    EXPECT_FALSE(clickwell::test::KeyExists(HKEY_LOCAL_MACHINE, ClassKey()));
+    EXPECT_EQ(win::testing::RegisteredPackageCount(), step.packages);
+    if (step.action != Action::kUninstall) {
+      EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), step.rightMenu);
+    }
+    KillStrays();
+  }
+}
+
 // Windows 11: the setup registers the signed package for the user through the system's
-// PowerShell and leaves the classic extension unregistered; the uninstall removes the package.
-// Where PowerShell cannot register it (here: there is none), the classic extension as before.
-TEST_F(Installer, OnWindows11ThePackageIsRegisteredElseTheClassicExtension) {
+// PowerShell, which (as the stand-in does) refuses a version that is already registered, and
+// leaves the classic extension unregistered; the uninstall removes the package whatever the
+// settings say. Where PowerShell does not add it (here: there is none), the classic extension.
+TEST_F(Installer, OnWindows11ThePackageIsRegisteredOnceElseTheClassicExtension) {
   BuildNumberAs windows11(L"22631");
   const std::wstring base = win::SpecialFolderPath(CSIDL_LOCAL_APPDATA);
   const std::wstring folder = base + L"\\O'Brien\x2019s\\Stashly";
   const std::wstring literal = L"'" + base + L"\\O''Brien\x2019\x2019s\\Stashly";
-  ASSERT_TRUE(win::testing::PlacePowerShellProbe(win::FileBesideProgram(L"powershell_probe.exe")));
   ::DeleteFileW(win::testing::PowerShellProbeLogPath().c_str());
+  win::testing::ForgetPackage(kPackageName);
 
-  ASSERT_EQ(Install(L" /D=" + folder), 0u);
+  const Step installs[] = {
+      {"fresh install", Action::kInstall, true, 1, false, 1},
+      {"reinstall of the same version with the package registered", Action::kInstall, true, 1,
+       false, 1},
+  };
+  RunSteps(folder, installs);
   EXPECT_TRUE(Exists(folder + L"\\Stashly.msix"));
-  std::wstring log = win::testing::PowerShellProbeLog();
-  EXPECT_NE(log.find(L"-Command \"Add-AppxPackage -ErrorAction Stop -Path " + literal +
-                     L"\\Stashly.msix' -ExternalLocation " + literal + L"'\""),
-            std::wstring::npos)
-      << win::ToNarrow(log, CP_UTF8);
-  EXPECT_FALSE(KeyExists(ClassKey()));
+  EXPECT_EQ(win::testing::RegisteredPackageVersion(kPackageName),
+            win::FileVersionText((folder + L"\\Stashly.exe").c_str()).value_or(L"?"));
   EXPECT_EQ(RegistryNumber(kSettingsKey, kExplorerPackageValue), 1u);
-  EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), 1u);
-
-  ASSERT_TRUE(Uninstall(folder));
-  log = win::testing::PowerShellProbeLog();
-  EXPECT_NE(log.find(L"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage"),
+  const std::wstring log = win::testing::PowerShellProbeLog();
+  EXPECT_NE(log.find(L"-Command \"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage "
+                     L"-ErrorAction Stop; Add-AppxPackage -ErrorAction Stop "
+                     L"-ForceApplicationShutdown -Path " +
+                     literal + L"\\Stashly.msix' -ExternalLocation " + literal + L"'\""),
             std::wstring::npos)
       << win::ToNarrow(log, CP_UTF8);
+
+  // An older setup recorded no package although it had registered one.
+  WriteSettingDword(kExplorerPackageValue, 0);
+  const Step rest[] = {
+      {"uninstall with explorerpackage 0", Action::kUninstall, true, 0, false, 1},
+      {"install where PowerShell cannot add the package", Action::kInstall, false, 0, true, 1},
+      {"uninstall of the classic extension", Action::kUninstall, true, 0, false, 1},
+  };
+  RunSteps(folder, rest);
   EXPECT_FALSE(ValueExists(kSettingsKey, kExplorerPackageValue));
   ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
-
   ASSERT_TRUE(win::testing::PlacePowerShellProbe({}));
-  ASSERT_EQ(Install(), 0u);
-  EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr),
-            DefaultFolder() + L"\\Clickwell.dll");
-  EXPECT_TRUE(ValueExists(kSettingsKey, kExplorerPackageValue));
-  EXPECT_EQ(RegistryNumber(kSettingsKey, kExplorerPackageValue), 0u);
-  ASSERT_TRUE(Uninstall(DefaultFolder()));
+}
+
+// The settings switch of the installed program registers and unregisters the real extension for
+// this user, through the 64-bit regsvr32 and without elevation, and an upgrade keeps the user's
+// choice.
+TEST_F(Installer, SettingsSwitchIsPerUserAndAnUpgradeKeepsItsChoice) {
+  WriteSettingDword(kAutoHideValue, 0);
+  const Step steps[] = {
+      {"not installed", Action::kInstall, false, 0, true, 1},
+      {"installed, menu on", Action::kSwitch, false, 0, false, 0},
+      {"menu switched off", Action::kInstall, false, 0, false, 0},
+      {"upgraded with the menu off", Action::kSwitch, false, 0, true, 1},
+      {"menu switched on again", Action::kInstall, false, 0, true, 1},
+      {"upgraded with the menu on", Action::kUninstall, false, 0, false, 1},
+  };
+  RunSteps(DefaultFolder(), steps);
 }
 
 }  // namespace
