@@ -20,6 +20,7 @@ SetCompressor /SOLID lzma
 !define TITLE "Velto文件收藏夹"
 !define SETTINGS "Software\norvane\stashly"
 !define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\Stashly"
+!define RUNONCE "Software\Microsoft\Windows\CurrentVersion\RunOnce"
 !define PUBLISHER "Norvane"
 
 Name "${TITLE}"
@@ -116,6 +117,30 @@ Function RegisterExplorerEntries
   WriteRegDWORD HKCU "${SETTINGS}" "explorerpackage" $R5
 FunctionEnd
 
+; Explorer, and any program that showed a file dialog, keeps Clickwell.dll loaded after a
+; right-click. A loaded DLL cannot be written or deleted, but it can be renamed: one that does not
+; go is moved aside under a name of its own. Those leftovers go at the next install or, through a
+; RunOnce entry of this user, at the next logon (a per-user setup cannot delete at restart), which
+; also removes the install folder once nothing else is left in it.
+!macro MoveExtensionAside
+  Delete "$INSTDIR\Clickwell.dll*.old"
+  Delete "$INSTDIR\Clickwell.dll"
+  ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
+    StrCpy $R1 1
+    ${While} ${FileExists} "$INSTDIR\Clickwell.dll.$R1.old"
+      IntOp $R1 $R1 + 1
+    ${EndWhile}
+    Rename "$INSTDIR\Clickwell.dll" "$INSTDIR\Clickwell.dll.$R1.old"
+  ${EndIf}
+  FindFirst $R0 $R2 "$INSTDIR\Clickwell.dll*.old"
+  FindClose $R0
+  ${If} $R2 != ""
+    WriteRegStr HKCU "${RUNONCE}" "StashlyCleanup" '"$SYSDIR\cmd.exe" /c del /f /q "$INSTDIR\Clickwell.dll*.old" & rd "$INSTDIR"'
+  ${Else}
+    DeleteRegValue HKCU "${RUNONCE}" "StashlyCleanup"
+  ${EndIf}
+!macroend
+
 Section "${TITLE}" SecMain
   SectionIn RO
   !insertmacro CloseRunningProgram
@@ -132,11 +157,7 @@ Section "${TITLE}" SecMain
   ; Explorer on x64 Windows loads x64 extensions. ARM64 Windows runs this setup too, but its
   ; Explorer cannot load an x64 DLL (and RunningX64 is true there): no extension then.
   ${If} ${IsNativeAMD64}
-    ${If} ${FileExists} "$INSTDIR\Clickwell.dll"
-      Delete "$INSTDIR\Clickwell.dll.old"
-      Rename "$INSTDIR\Clickwell.dll" "$INSTDIR\Clickwell.dll.old"
-      Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
-    ${EndIf}
+    !insertmacro MoveExtensionAside
     File "${CLICKWELL}"
     !ifdef MSIX
       File "/oname=Stashly.msix" "${MSIX}"
@@ -203,8 +224,7 @@ Section "Uninstall"
   Delete "$INSTDIR\Pictora.dll"
   Delete "$INSTDIR\Corelet.dll"
   Delete "$INSTDIR\Renova.dll"
-  Delete /REBOOTOK "$INSTDIR\Clickwell.dll"
-  Delete /REBOOTOK "$INSTDIR\Clickwell.dll.old"
+  !insertmacro MoveExtensionAside
   Delete "$INSTDIR\Stashly.msix"
   Delete "$INSTDIR\Assets\*.png"
   RMDir "$INSTDIR\Assets"
@@ -212,7 +232,8 @@ Section "Uninstall"
   Delete "$INSTDIR\config\*.png"
   RMDir "$INSTDIR\config"
   Delete "$INSTDIR\uninstall.exe"
-  ; Only an empty folder goes: whatever the user put there stays.
+  ; Only an empty folder goes: whatever the user put there stays (and a held extension until
+  ; the next logon).
   RMDir "$INSTDIR"
 
   Delete "$SMPROGRAMS\${TITLE}.lnk"

@@ -1,7 +1,7 @@
 // The setup as a user runs it, silently, in a fresh Wine prefix: install, the Explorer entry's
 // "open", an install over the running program, the uninstall, an install folder with a Chinese
-// name, the Windows 11 package and the settings switch of the installed program. The setup to
-// test is named by STASHLY_SETUP (installer/run-tests).
+// name, the Windows 11 package, the settings switch of the installed program, and upgrades while
+// Explorer holds the extension. The setup to test is named by STASHLY_SETUP (installer/run-tests).
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -37,6 +37,7 @@ using win::testing::FileBytes;
 
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Stashly";
+constexpr wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr wchar_t kPackageName[] = L"Norvane.Stashly";
 
 std::wstring SetupProgram() {
@@ -79,10 +80,11 @@ bool KeyExists(const std::wstring& key) {
 }
 
 // The uninstaller copies itself away and runs from there: wait for its work to be done. The
-// folder goes before the settings it cleans up; its own uninstall entry goes last.
-bool Uninstall(const std::wstring& folder) {
+// folder goes (unless something in it is held) before the settings it cleans up; its own
+// uninstall entry goes last.
+bool Uninstall(const std::wstring& folder, bool folderGoes = true) {
   if (Run(L"\"" + folder + L"\\uninstall.exe\" /S") != 0) return false;
-  return WaitFor([&] { return !::PathFileExistsW(folder.c_str()) && !KeyExists(kUninstallKey); },
+  return WaitFor([&] { return !(folderGoes && Exists(folder)) && !KeyExists(kUninstallKey); },
                  30000);
 }
 
@@ -386,6 +388,70 @@ TEST_F(Installer, SettingsSwitchIsPerUserAndAnUpgradeKeepsItsChoice) {
       {"upgraded with the menu on", Action::kUninstall, false, 0, false, 1},
   };
   RunSteps(DefaultFolder(), steps);
+}
+
+// A held DLL, as Explorer holds the extension after a right-click: started with the DLL's path,
+// it has loaded the DLL once the constructor returns (or failed the test). Ended with the scope.
+class DllHolder {
+ public:
+  explicit DllHolder(const std::wstring& dll) {
+    static int count = 0;
+    const std::wstring name = L"StashlyDllHolder" + std::to_wstring(::GetCurrentProcessId()) +
+                              L"." + std::to_wstring(++count);
+    win::UniqueHandle loaded(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    process_ = win::testing::StartProcess(L"\"" + win::FileBesideProgram(L"dll_holder.exe") +
+                                          L"\" \"" + dll + L"\" " + name);
+    const HANDLE waits[] = {loaded.get(), process_.get()};
+    EXPECT_TRUE(process_ && ::WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0)
+        << "the holder did not load " << win::ToNarrow(dll, CP_UTF8);
+  }
+  ~DllHolder() {
+    if (!process_) return;
+    ::TerminateProcess(process_.get(), 0);
+    ::WaitForSingleObject(process_.get(), 10000);
+  }
+
+ private:
+  win::UniqueHandle process_;
+};
+
+// Neither loaded by anyone nor missing: a file that can be opened for writing.
+bool Replaceable(const std::wstring& path) {
+  return bool(win::UniqueFile(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+}
+
+// Two upgrades and the uninstall while one process holds the first extension and another the
+// second: each upgrade installs a fresh extension beside the held ones (moved aside), the
+// uninstall succeeds, and the next logon's clean-up leaves nothing.
+TEST_F(Installer, UpgradesAndUninstallsWhileTheExtensionIsHeld) {
+  const std::wstring folder = DefaultFolder();
+  const std::wstring dll = folder + L"\\Clickwell.dll";
+  ASSERT_EQ(Install(), 0u);
+  EXPECT_FALSE(ValueExists(kRunOnceKey, L"StashlyCleanup"));
+  {
+    DllHolder first(dll);
+    ASSERT_FALSE(Replaceable(dll));
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_TRUE(Replaceable(dll));
+    EXPECT_TRUE(Exists(dll + L".1.old"));
+    DllHolder second(dll);
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_TRUE(Replaceable(dll));
+    EXPECT_TRUE(Exists(dll + L".2.old"));
+    EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr), dll);
+
+    ASSERT_TRUE(Uninstall(folder, false));
+    EXPECT_FALSE(KeyExists(ClassKey()));
+    for (const wchar_t* file : {L"Stashly.exe", L"Clickwell.dll", L"uninstall.exe", L"config"})
+      EXPECT_FALSE(Exists(folder + L"\\" + file)) << file;
+  }
+  // The next logon runs the entry once (and Windows deletes it first).
+  const std::wstring cleanup = RegistryText(kRunOnceKey, L"StashlyCleanup");
+  ASSERT_NE(cleanup, L"<none>");
+  ::SHDeleteValueW(HKEY_CURRENT_USER, kRunOnceKey, L"StashlyCleanup");
+  EXPECT_EQ(win::testing::RunToEnd(cleanup, 120000), 0u);
+  EXPECT_FALSE(Exists(folder)) << "left: " << win::ToNarrow(cleanup, CP_UTF8);
 }
 
 }  // namespace
