@@ -1,11 +1,15 @@
 ﻿; The per-user setup of Stashly (Velto文件收藏夹): no administrator needed. installer/build-setup
 ; runs makensis on it with VERSION, STAGE (the installed 32-bit tree), CLICKWELL (the 64-bit
 ; extension), ICON and OUTFILE defined; MSIX (the signed package of the Windows 11 Explorer
-; entries) and ASSETS (the logos its manifest names) when there is one.
+; entries) and ASSETS (the logos its manifest names) when there is one; SIGN (the command that
+; signs a file) when the release is signed.
 ;
 ; Command line: /S silent, /D=<folder> the install folder (last, unquoted), /STARTUP also start
 ; with Windows. Silent mode does every step the pages do.
 Unicode true
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"'
+!endif
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
