@@ -2,11 +2,15 @@
 ; runs makensis on it with VERSION, STAGE (the installed 32-bit tree), CLICKWELL (the 64-bit
 ; extension), ICON and OUTFILE defined; MSIX (the signed package of the Windows 11 Explorer
 ; entries) and ASSETS (the logos its manifest names) when there is one; SIGN (the command that
-; signs a file) when the release is signed.
+; signs a file) when the release is signed; TARGET to build it for another target than x86-unicode
+; (amd64-unicode, for testing on machines that run no 32-bit code).
 ;
 ; Command line: /S silent, /D=<folder> the install folder (last, unquoted), /STARTUP also start
 ; with Windows. Silent mode does every step the pages do.
 Unicode true
+!ifdef TARGET
+  Target ${TARGET}
+!endif
 !ifdef SIGN
   !uninstfinalize '"${SIGN}" "%1"'
 !endif
