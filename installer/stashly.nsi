@@ -92,7 +92,8 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "${PUBLISHER}"
 ; already registered, so whatever is registered goes first, in the same PowerShell call, and a
 ; surrogate still serving the old one is shut down. Elsewhere, or when the package cannot be
 ; registered (an untrusted certificate, no PowerShell), the classic extension, for this user.
-; Entries the user switched off stay off. Called with the 64-bit file system view.
+; Entries the user switched off stay off, whatever an older version left registered. Called with
+; the 64-bit file system view.
 Function RegisterExplorerEntries
   StrCpy $R5 0
   !ifdef MSIX
@@ -103,6 +104,10 @@ Function RegisterExplorerEntries
   !endif
   ReadRegDWORD $R7 HKCU "${SETTINGS}" "rightmenu"
   ${If} $R7 == "0"
+    ${If} $R5 = 1
+      nsExec::Exec `${POWERSHELL} "${REMOVE_PACKAGE}"`
+      Pop $R6
+    ${EndIf}
     ExecWait '"$SYSDIR\regsvr32.exe" /s /u /n /i:user "$INSTDIR\Clickwell.dll"'
   ${Else}
     ${If} $R5 = 1

@@ -363,13 +363,22 @@ TEST_F(Installer, OnWindows11ThePackageIsRegisteredOnceElseTheClassicExtension) 
 
   // An older setup recorded no package although it had registered one.
   WriteSettingDword(kExplorerPackageValue, 0);
-  const Step rest[] = {
+  const Step fallback[] = {
       {"uninstall with explorerpackage 0", Action::kUninstall, true, 0, false, 1},
       {"install where PowerShell cannot add the package", Action::kInstall, false, 0, true, 1},
-      {"uninstall of the classic extension", Action::kUninstall, true, 0, false, 1},
   };
-  RunSteps(folder, rest);
+  RunSteps(folder, fallback);
+
+  // The menu switched off, and a package an older version left registered.
+  WriteSettingDword(kRightMenuValue, 0);
+  win::testing::RecordPackage(kPackageName, L"1.0.0.0");
+  const Step off[] = {
+      {"upgrade with the menu off", Action::kInstall, true, 0, false, 0},
+      {"uninstall with the menu off", Action::kUninstall, true, 0, false, 0},
+  };
+  RunSteps(folder, off);
   EXPECT_FALSE(ValueExists(kSettingsKey, kExplorerPackageValue));
+  WriteSettingDword(kRightMenuValue, 1);
   ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
   ASSERT_TRUE(win::testing::PlacePowerShellProbe({}));
 }
