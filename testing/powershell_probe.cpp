@@ -1,8 +1,9 @@
 // Stands in for the system's PowerShell in a test prefix (Wine has none): appends its command
 // line to %TEMP%\stashly_powershell_probe.txt and acts out the package cmdlets our programs run,
 // on a record of this user's registered packages (powershell_probe.h) that it keeps as Windows
-// keeps its own: a package is removed by name, and adding a version that is already registered is
-// refused (0x80073CF9), which, as in PowerShell, stops the script with exit code 1.
+// keeps its own: a package is removed by name, and adding a version that is already registered
+// fails (Windows refuses it with 0x80073CF9), which, as in PowerShell, stops the script with exit
+// code 1.
 #include <windows.h>
 
 #include <string>

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "win/shell_paths.h"
 #include "win/text.h"
