@@ -18,9 +18,11 @@ inline bool HidesOnActivate(bool activatedIsOwnControl, unsigned state, bool sub
   return !activatedIsOwnControl && state == 0 && !subDialogOpen && autoHide;
 }
 
-// The parameters of "regsvr32": always silent, the path always between double quotes.
+// The parameters of "regsvr32": always silent, for this user only (the extension's DllInstall
+// with "user" writes under HKEY_CURRENT_USER\Software\Classes), the path always between double
+// quotes.
 inline std::wstring Regsvr32Parameters(std::wstring_view dllPath, bool registerIt) {
-  std::wstring parameters = registerIt ? L"/s \"" : L"/s /u \"";
+  std::wstring parameters = registerIt ? L"/s /n /i:user \"" : L"/s /u /n /i:user \"";
   parameters += dllPath;
   parameters += L'"';
   return parameters;
@@ -41,14 +43,16 @@ inline std::wstring PowerShellLiteral(std::wstring_view text) {
   return literal + L"'";
 }
 
-// The parameters of "powershell" that register the package (or remove it for this user).
+// The parameters of "powershell" that remove this user's package and then, to register, add it
+// again: Windows refuses a version that is already registered, and a surrogate still serving the
+// old one is shut down rather than let it block. Its exit code says whether it all worked.
 inline std::wstring PackageSwitchParameters(bool registerIt, std::wstring_view package,
                                             std::wstring_view folder) {
-  std::wstring script =
-      registerIt ? L"Add-AppxPackage -ErrorAction Stop -Path " + PowerShellLiteral(package) +
-                       L" -ExternalLocation " + PowerShellLiteral(folder)
-                 : L"Get-AppxPackage -Name " + PowerShellLiteral(kExplorerPackageName) +
-                       L" | Remove-AppxPackage -ErrorAction Stop";
+  std::wstring script = L"Get-AppxPackage -Name " + PowerShellLiteral(kExplorerPackageName) +
+                        L" | Remove-AppxPackage -ErrorAction Stop";
+  if (registerIt)
+    script += L"; Add-AppxPackage -ErrorAction Stop -ForceApplicationShutdown -Path " +
+              PowerShellLiteral(package) + L" -ExternalLocation " + PowerShellLiteral(folder);
   return L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"" + script + L"\"";
 }
 

@@ -618,7 +618,8 @@ TEST_F(SettingsE2e, AutoHideBoxWritesTheValueAndTheWindowFollowsIt) {
   EXPECT_FALSE(::IsWindowVisible(main));
 }
 
-TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32BothWays) {
+// The 64-bit regsvr32 calls the extension's DllInstall with "user": registered for this user.
+TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32PerUserBothWays) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
@@ -628,7 +629,8 @@ TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32BothWays) {
   Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 0));
-  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\n"; }, 15000)) << ReadProbeLog();
+  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "uninstall user\n"; }, 15000))
+      << ReadProbeLog();
 
   dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
@@ -636,24 +638,27 @@ TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32BothWays) {
   Click(dialog, ID_SET_APPLY);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
-  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "unregister\nregister\n"; }, 15000))
+  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "uninstall user\ninstall user\n"; }, 15000))
       << ReadProbeLog();
 }
 
-// Where the setup registered the Explorer entries as a package, the switch registers and removes
-// the package for the user through the system's PowerShell; regsvr32 is left alone.
+// Where the setup registered the Explorer entries as a package, the switch removes the package
+// and adds it again for the user through the system's PowerShell, and regsvr32 is left alone;
+// when PowerShell does not add it (here: there is none), the classic extension takes its place.
 TEST_F(SettingsE2e, ExtensionSwitchGoesThroughThePackageWhereTheSetupRegisteredOne) {
   const std::wstring folder = win::ParentFolder(ProgramPath());
   const std::wstring package = win::CombinePath(folder, L"Stashly.msix");
   ASSERT_TRUE(win::testing::PlacePowerShellProbe(win::FileBesideProgram(L"powershell_probe.exe")));
   ::DeleteFileW(win::testing::PowerShellProbeLogPath().c_str());
+  win::testing::ForgetPackage(L"Norvane.Stashly");
   WriteSettingDword(kExplorerPackageValue, 1);
-  win::testing::WriteFileBytes(package, "package");
+  win::testing::WriteFileBytes(package, "<Identity Name=\"Norvane.Stashly\" Version=\"1.2.3.4\"/>");
   struct Cleanup {
     std::wstring package;
     ~Cleanup() {
       ::DeleteFileW(package.c_str());
       win::testing::PlacePowerShellProbe({});
+      win::testing::ForgetPackage(L"Norvane.Stashly");
       DeleteSetting(kExplorerPackageValue);
     }
   } cleanup{package};
@@ -661,29 +666,50 @@ TEST_F(SettingsE2e, ExtensionSwitchGoesThroughThePackageWhereTheSetupRegisteredO
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  const std::wstring expected[] = {
-      L"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop\"\n",
-      L"Add-AppxPackage -ErrorAction Stop -Path '" + package + L"' -ExternalLocation '" + folder +
-          L"'\"\n"};
-  std::wstring log;
-  for (const std::wstring& tail : expected) {
+  const std::wstring removal =
+      L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"Get-AppxPackage -Name "
+      L"'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop";
+  const struct {
+    std::wstring logTail;
+    const wchar_t* registered;
+  } steps[] = {
+      {removal + L"\"\n", L""},
+      {removal + L"; Add-AppxPackage -ErrorAction Stop -ForceApplicationShutdown -Path '" +
+           package + L"' -ExternalLocation '" + folder + L"'\"\n",
+       L"1.2.3.4"},
+  };
+  for (const auto& step : steps) {
     HWND dialog = OpenSettings(main);
     ASSERT_TRUE(dialog);
     Click(dialog, ID_SET_RIGHTMENU);
     Click(dialog, ID_SET_APPLY);
     EXPECT_TRUE(WaitForGone(dialog));
+    std::wstring log;
     EXPECT_TRUE(WaitFor(
         [&] {
           log = win::testing::PowerShellProbeLog();
-          return log.size() >= tail.size() &&
-                 log.compare(log.size() - tail.size(), tail.size(), tail) == 0;
+          return log.size() >= step.logTail.size() &&
+                 log.compare(log.size() - step.logTail.size(), step.logTail.size(), step.logTail) ==
+                     0 &&
+                 win::testing::RegisteredPackageVersion(L"Norvane.Stashly") == step.registered;
         },
         15000))
         << win::ToNarrow(log, CP_UTF8);
   }
-  EXPECT_NE(log.find(L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"Get-"),
-            std::wstring::npos);
+  ::Sleep(1000);
   EXPECT_EQ(ReadProbeLog(), "");
+  EXPECT_TRUE(ReadsSetting(kExplorerPackageValue, 1));
+
+  ASSERT_TRUE(win::testing::PlacePowerShellProbe({}));
+  for (int i = 0; i < 2; ++i) {
+    HWND dialog = OpenSettings(main);
+    ASSERT_TRUE(dialog);
+    Click(dialog, ID_SET_RIGHTMENU);
+    Click(dialog, ID_SET_APPLY);
+    EXPECT_TRUE(WaitForGone(dialog));
+  }
+  EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "install user\n"; }, 15000)) << ReadProbeLog();
+  EXPECT_TRUE(ReadsSetting(kExplorerPackageValue, 0));
 }
 
 TEST_F(SettingsE2e, CancelAndCloseChangeNothing) {

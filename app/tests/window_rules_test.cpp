@@ -5,12 +5,13 @@
 namespace stashly {
 namespace {
 
-TEST(Regsvr32Parameters, QuotesThePathAlwaysAndAddsUnregisterSwitch) {
-  EXPECT_EQ(Regsvr32Parameters(LR"(C:\App\Clickwell.dll)", true), LR"(/s "C:\App\Clickwell.dll")");
+TEST(Regsvr32Parameters, PerUserQuotesThePathAlwaysAndAddsUnregisterSwitch) {
+  EXPECT_EQ(Regsvr32Parameters(LR"(C:\App\Clickwell.dll)", true),
+            LR"(/s /n /i:user "C:\App\Clickwell.dll")");
   EXPECT_EQ(Regsvr32Parameters(LR"(C:\App\Clickwell.dll)", false),
-            LR"(/s /u "C:\App\Clickwell.dll")");
+            LR"(/s /u /n /i:user "C:\App\Clickwell.dll")");
   EXPECT_EQ(Regsvr32Parameters(LR"(C:\Program Files\Velto\Clickwell.dll)", true),
-            LR"(/s "C:\Program Files\Velto\Clickwell.dll")");
+            LR"(/s /n /i:user "C:\Program Files\Velto\Clickwell.dll")");
 }
 
 TEST(PackageSwitchParameters, QuotesEveryPathSoNoNameEndsItsLiteral) {
@@ -27,8 +28,10 @@ TEST(PackageSwitchParameters, QuotesEveryPathSoNoNameEndsItsLiteral) {
   for (const auto& c : literals) EXPECT_EQ(PowerShellLiteral(c.path), c.literal);
 
   EXPECT_EQ(PackageSwitchParameters(true, LR"(C:\O'B\Stashly.msix)", LR"(C:\O'B)"),
-            LR"(-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "Add-AppxPackage )"
-            LR"(-ErrorAction Stop -Path 'C:\O''B\Stashly.msix' -ExternalLocation 'C:\O''B'")");
+            LR"(-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "Get-AppxPackage )"
+            LR"(-Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop; Add-AppxPackage )"
+            LR"(-ErrorAction Stop -ForceApplicationShutdown -Path 'C:\O''B\Stashly.msix' )"
+            LR"(-ExternalLocation 'C:\O''B'")");
   EXPECT_EQ(PackageSwitchParameters(false, L"x", L"y"),
             LR"(-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "Get-AppxPackage )"
             LR"(-Name 'Norvane.Stashly' | Remove-AppxPackage -ErrorAction Stop")");

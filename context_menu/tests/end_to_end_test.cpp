@@ -382,13 +382,20 @@ TEST_F(EndToEnd, OpenWithoutAnInstallPathStartsNothing) {
   EXPECT_EQ(RunningPrograms(), 0);
 }
 
-TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
+// The switch registers the extension beside the program for this user only: the machine-wide
+// registration the suite made is never touched.
+TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtensionPerUser) {
   const std::wstring folder = win::FileBesideProgram(L"end_to_end_layout");
   ::CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring copy = LayOutProgram(BuiltProgram(), folder);
   const std::wstring extension = folder + L"\\Clickwell.dll";
   ASSERT_TRUE(::CopyFileW(ClickwellPath().c_str(), extension.c_str(), FALSE));
-  ASSERT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
+  ASSERT_EQ(RunRegsvr32(L"/s /n /i:user " + Quoted(extension)), 0u);
+  const std::wstring userClass = std::wstring(L"Software\\Classes\\") + kClassKey;
+  const std::wstring server = std::wstring(kClassKey) + L"\\InprocServer32";
+  const auto machineServer =
+      ReadString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + server, nullptr);
+  ASSERT_TRUE(machineServer);
 
   Program program(copy);
   HWND main = program.WaitForWindow();
@@ -409,19 +416,21 @@ TEST_F(EndToEnd, SettingsSwitchUnregistersAndRegistersTheRealExtension) {
   DWORD start = ::GetTickCount();
   toggleExtension();
   EXPECT_TRUE(
-      WaitFor([] { return !KeyExists(HKEY_CLASSES_ROOT, kClassKey); }, kRegistrationTimeoutMs));
+      WaitFor([&] { return !KeyExists(HKEY_CURRENT_USER, userClass); }, kRegistrationTimeoutMs));
   std::cout << "unregistered after " << ::GetTickCount() - start << " ms\n";
 
   start = ::GetTickCount();
   toggleExtension();
-  EXPECT_TRUE(
-      WaitFor([] { return KeyExists(HKEY_CLASSES_ROOT, kClassKey); }, kRegistrationTimeoutMs));
-  std::cout << "registered after " << ::GetTickCount() - start << " ms\n";
   // The copy beside the program was registered, not the one this test started with.
-  EXPECT_TRUE(WaitFor([&] {
-    return ReadString(HKEY_CLASSES_ROOT, std::wstring(kClassKey) + L"\\InprocServer32", nullptr) ==
-           extension;
-  }));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return ReadString(HKEY_CURRENT_USER, L"Software\\Classes\\" + server, nullptr) == extension;
+      },
+      kRegistrationTimeoutMs));
+  std::cout << "registered after " << ::GetTickCount() - start << " ms\n";
+  EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + server, nullptr),
+            machineServer);
+  RunRegsvr32(L"/s /u /n /i:user " + Quoted(extension));
 }
 
 }  // namespace

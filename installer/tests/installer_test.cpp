@@ -1,6 +1,7 @@
 // The setup as a user runs it, silently, in a fresh Wine prefix: install, the Explorer entry's
-// "open", an install over the running program, the uninstall, and an install folder with a
-// Chinese name. The setup to test is named by STASHLY_SETUP (installer/run-tests).
+// "open", an install over the running program, the uninstall, an install folder with a Chinese
+// name, the Windows 11 package, the settings switch of the installed program, and upgrades while
+// Explorer holds the extension. The setup to test is named by STASHLY_SETUP (installer/run-tests).
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -8,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <span>
 #include <string>
 
+#include "app/command_ids.h"
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/tests/test_support.h"
 #include "store/favorites_file.h"
@@ -34,6 +37,8 @@ using win::testing::FileBytes;
 
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Stashly";
+constexpr wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr wchar_t kPackageName[] = L"Norvane.Stashly";
 
 std::wstring SetupProgram() {
   const char* setup = std::getenv("STASHLY_SETUP");
@@ -75,10 +80,11 @@ bool KeyExists(const std::wstring& key) {
 }
 
 // The uninstaller copies itself away and runs from there: wait for its work to be done. The
-// folder goes before the settings it cleans up; its own uninstall entry goes last.
-bool Uninstall(const std::wstring& folder) {
+// folder goes (unless something in it is held) before the settings it cleans up; its own
+// uninstall entry goes last.
+bool Uninstall(const std::wstring& folder, bool folderGoes = true) {
   if (Run(L"\"" + folder + L"\\uninstall.exe\" /S") != 0) return false;
-  return WaitFor([&] { return !::PathFileExistsW(folder.c_str()) && !KeyExists(kUninstallKey); },
+  return WaitFor([&] { return !(folderGoes && Exists(folder)) && !KeyExists(kUninstallKey); },
                  30000);
 }
 
@@ -185,7 +191,9 @@ TEST_F(Installer, InstallOpenUpgradeAndUninstall) {
   // Everything in place.
   for (const wchar_t* file :
        {L"Stashly.exe", L"Pictora.dll", L"Corelet.dll", L"Renova.dll", L"Clickwell.dll",
-        L"config\\main.xml", L"config\\set.xml", L"config\\close.xml", L"uninstall.exe"})
+        L"config\\main.xml", L"config\\set.xml", L"config\\close.xml", L"uninstall.exe",
+        L"Stashly.msix", L"Assets\\StoreLogo.png", L"Assets\\Square150x150Logo.png",
+        L"Assets\\Square44x44Logo.png"})
     EXPECT_TRUE(Exists(folder + L"\\" + file)) << file;
   EXPECT_EQ(RegistryText(kSettingsKey, kInstallPathValue), folder + L"\\Stashly.exe");
   EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), 1u);
@@ -268,43 +276,191 @@ TEST_F(Installer, InstallsIntoAFolderWithAChineseName) {
   ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
 }
 
+enum class Action { kInstall, kUninstall, kSwitch };
+
+// One step of a table: what is done, and the Explorer entries as they are afterwards.
+struct Step {
+  const char* state;  // the state before, for the failure message
+  Action action;
+  bool powerShell;  // the stand-in PowerShell is in place
+  DWORD packages;   // packages this user has registered afterwards
+  bool classic;     // the classic extension is registered for this user afterwards
+  DWORD rightMenu;  // "rightmenu" afterwards
+};
+
+// Ticks the installed program's "右键菜单" box and applies it, as a user does.
+void FlipExplorerMenuSwitch(const std::wstring& folder) {
+  Program program(folder + L"\\Stashly.exe");
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  ::PostMessageW(main, WM_COMMAND, ID_SETTINGS, 0);
+  HWND dialog = WaitForDialog(L"设置");
+  ASSERT_TRUE(dialog);
+  Click(dialog, ID_SET_RIGHTMENU);
+  Click(dialog, ID_SET_APPLY);
+  ASSERT_TRUE(WaitForGone(dialog));
+}
+
+// Runs the steps in order, each from the state the one before left, and checks each. The
+// classic extension is looked for where a per-user registration puts it, and where a machine-wide
+// one would (which must never happen).
+void RunSteps(const std::wstring& folder, std::span<const Step> steps) {
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.state);
+    ASSERT_TRUE(win::testing::PlacePowerShellProbe(
+        step.powerShell ? win::FileBesideProgram(L"powershell_probe.exe") : std::wstring()));
+    switch (step.action) {
+      case Action::kInstall:
+        ASSERT_EQ(Install(L" /D=" + folder), 0u);
+        break;
+      case Action::kUninstall:
+        ASSERT_TRUE(Uninstall(folder));
+        break;
+      case Action::kSwitch:
+        FlipExplorerMenuSwitch(folder);
+        break;
+    }
+    // The switch leaves regsvr32 running.
+    EXPECT_TRUE(WaitFor([&] { return KeyExists(ClassKey()) == step.classic; }, 30000));
+    EXPECT_FALSE(clickwell::test::KeyExists(HKEY_LOCAL_MACHINE, ClassKey()));
+    EXPECT_EQ(win::testing::RegisteredPackageCount(), step.packages);
+    if (step.action != Action::kUninstall) {
+      EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), step.rightMenu);
+    }
+    KillStrays();
+  }
+}
+
 // Windows 11: the setup registers the signed package for the user through the system's
-// PowerShell and leaves the classic extension unregistered; the uninstall removes the package.
-// Where PowerShell cannot register it (here: there is none), the classic extension as before.
-TEST_F(Installer, OnWindows11ThePackageIsRegisteredElseTheClassicExtension) {
+// PowerShell, which (as the stand-in does) refuses a version that is already registered, and
+// leaves the classic extension unregistered; the uninstall removes the package whatever the
+// settings say. Where PowerShell does not add it (here: there is none), the classic extension.
+TEST_F(Installer, OnWindows11ThePackageIsRegisteredOnceElseTheClassicExtension) {
   BuildNumberAs windows11(L"22631");
   const std::wstring base = win::SpecialFolderPath(CSIDL_LOCAL_APPDATA);
   const std::wstring folder = base + L"\\O'Brien\x2019s\\Stashly";
   const std::wstring literal = L"'" + base + L"\\O''Brien\x2019\x2019s\\Stashly";
-  ASSERT_TRUE(win::testing::PlacePowerShellProbe(win::FileBesideProgram(L"powershell_probe.exe")));
   ::DeleteFileW(win::testing::PowerShellProbeLogPath().c_str());
+  win::testing::ForgetPackage(kPackageName);
 
-  ASSERT_EQ(Install(L" /D=" + folder), 0u);
+  const Step installs[] = {
+      {"fresh install", Action::kInstall, true, 1, false, 1},
+      {"reinstall of the same version with the package registered", Action::kInstall, true, 1,
+       false, 1},
+  };
+  RunSteps(folder, installs);
   EXPECT_TRUE(Exists(folder + L"\\Stashly.msix"));
-  std::wstring log = win::testing::PowerShellProbeLog();
-  EXPECT_NE(log.find(L"-Command \"Add-AppxPackage -ErrorAction Stop -Path " + literal +
-                     L"\\Stashly.msix' -ExternalLocation " + literal + L"'\""),
-            std::wstring::npos)
-      << win::ToNarrow(log, CP_UTF8);
-  EXPECT_FALSE(KeyExists(ClassKey()));
+  EXPECT_EQ(win::testing::RegisteredPackageVersion(kPackageName),
+            win::FileVersionText((folder + L"\\Stashly.exe").c_str()).value_or(L"?"));
   EXPECT_EQ(RegistryNumber(kSettingsKey, kExplorerPackageValue), 1u);
-  EXPECT_EQ(RegistryNumber(kSettingsKey, kRightMenuValue), 1u);
-
-  ASSERT_TRUE(Uninstall(folder));
-  log = win::testing::PowerShellProbeLog();
-  EXPECT_NE(log.find(L"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage"),
+  const std::wstring log = win::testing::PowerShellProbeLog();
+  EXPECT_NE(log.find(L"-Command \"Get-AppxPackage -Name 'Norvane.Stashly' | Remove-AppxPackage "
+                     L"-ErrorAction Stop; Add-AppxPackage -ErrorAction Stop "
+                     L"-ForceApplicationShutdown -Path " +
+                     literal + L"\\Stashly.msix' -ExternalLocation " + literal + L"'\""),
             std::wstring::npos)
       << win::ToNarrow(log, CP_UTF8);
-  EXPECT_FALSE(ValueExists(kSettingsKey, kExplorerPackageValue));
-  ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
 
+  // An older setup recorded no package although it had registered one.
+  WriteSettingDword(kExplorerPackageValue, 0);
+  const Step fallback[] = {
+      {"uninstall with explorerpackage 0", Action::kUninstall, true, 0, false, 1},
+      {"install where PowerShell cannot add the package", Action::kInstall, false, 0, true, 1},
+  };
+  RunSteps(folder, fallback);
+
+  // The menu switched off, and a package an older version left registered.
+  WriteSettingDword(kRightMenuValue, 0);
+  win::testing::RecordPackage(kPackageName, L"1.0.0.0");
+  const Step off[] = {
+      {"upgrade with the menu off", Action::kInstall, true, 0, false, 0},
+      {"uninstall with the menu off", Action::kUninstall, true, 0, false, 0},
+  };
+  RunSteps(folder, off);
+  EXPECT_FALSE(ValueExists(kSettingsKey, kExplorerPackageValue));
+  WriteSettingDword(kRightMenuValue, 1);
+  ::RemoveDirectoryW(win::ParentFolder(folder).c_str());
   ASSERT_TRUE(win::testing::PlacePowerShellProbe({}));
+}
+
+// The settings switch of the installed program registers and unregisters the real extension for
+// this user, through the 64-bit regsvr32 and without elevation, and an upgrade keeps the user's
+// choice.
+TEST_F(Installer, SettingsSwitchIsPerUserAndAnUpgradeKeepsItsChoice) {
+  WriteSettingDword(kAutoHideValue, 0);
+  const Step steps[] = {
+      {"not installed", Action::kInstall, false, 0, true, 1},
+      {"installed, menu on", Action::kSwitch, false, 0, false, 0},
+      {"menu switched off", Action::kInstall, false, 0, false, 0},
+      {"upgraded with the menu off", Action::kSwitch, false, 0, true, 1},
+      {"menu switched on again", Action::kInstall, false, 0, true, 1},
+      {"upgraded with the menu on", Action::kUninstall, false, 0, false, 1},
+  };
+  RunSteps(DefaultFolder(), steps);
+}
+
+// A held DLL, as Explorer holds the extension after a right-click: started with the DLL's path,
+// it has loaded the DLL once the constructor returns (or failed the test). Ended with the scope.
+class DllHolder {
+ public:
+  explicit DllHolder(const std::wstring& dll) {
+    static int count = 0;
+    const std::wstring name = L"StashlyDllHolder" + std::to_wstring(::GetCurrentProcessId()) +
+                              L"." + std::to_wstring(++count);
+    win::UniqueHandle loaded(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    process_ = win::testing::StartProcess(L"\"" + win::FileBesideProgram(L"dll_holder.exe") +
+                                          L"\" \"" + dll + L"\" " + name);
+    const HANDLE waits[] = {loaded.get(), process_.get()};
+    EXPECT_TRUE(process_ && ::WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0)
+        << "the holder did not load " << win::ToNarrow(dll, CP_UTF8);
+  }
+  ~DllHolder() {
+    if (!process_) return;
+    ::TerminateProcess(process_.get(), 0);
+    ::WaitForSingleObject(process_.get(), 10000);
+  }
+
+ private:
+  win::UniqueHandle process_;
+};
+
+// Neither loaded by anyone nor missing: a file that can be opened for writing.
+bool Replaceable(const std::wstring& path) {
+  return bool(win::UniqueFile(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+}
+
+// Two upgrades and the uninstall while one process holds the first extension and another the
+// second: each upgrade installs a fresh extension beside the held ones (moved aside), the
+// uninstall succeeds, and the next logon's clean-up leaves nothing.
+TEST_F(Installer, UpgradesAndUninstallsWhileTheExtensionIsHeld) {
+  const std::wstring folder = DefaultFolder();
+  const std::wstring dll = folder + L"\\Clickwell.dll";
   ASSERT_EQ(Install(), 0u);
-  EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr),
-            DefaultFolder() + L"\\Clickwell.dll");
-  EXPECT_TRUE(ValueExists(kSettingsKey, kExplorerPackageValue));
-  EXPECT_EQ(RegistryNumber(kSettingsKey, kExplorerPackageValue), 0u);
-  ASSERT_TRUE(Uninstall(DefaultFolder()));
+  EXPECT_FALSE(ValueExists(kRunOnceKey, L"StashlyCleanup"));
+  {
+    DllHolder first(dll);
+    ASSERT_FALSE(Replaceable(dll));
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_TRUE(Replaceable(dll));
+    EXPECT_TRUE(Exists(dll + L".1.old"));
+    DllHolder second(dll);
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_TRUE(Replaceable(dll));
+    EXPECT_TRUE(Exists(dll + L".2.old"));
+    EXPECT_EQ(RegistryText((ClassKey() + L"\\InprocServer32").c_str(), nullptr), dll);
+
+    ASSERT_TRUE(Uninstall(folder, false));
+    EXPECT_FALSE(KeyExists(ClassKey()));
+    for (const wchar_t* file : {L"Stashly.exe", L"Clickwell.dll", L"uninstall.exe", L"config"})
+      EXPECT_FALSE(Exists(folder + L"\\" + file)) << file;
+  }
+  // The next logon runs the entry once (and Windows deletes it first).
+  const std::wstring cleanup = RegistryText(kRunOnceKey, L"StashlyCleanup");
+  ASSERT_NE(cleanup, L"<none>");
+  ::SHDeleteValueW(HKEY_CURRENT_USER, kRunOnceKey, L"StashlyCleanup");
+  EXPECT_EQ(win::testing::RunToEnd(cleanup, 120000), 0u);
+  EXPECT_FALSE(Exists(folder)) << "left: " << win::ToNarrow(cleanup, CP_UTF8);
 }
 
 }  // namespace
