@@ -258,6 +258,8 @@ Section "Uninstall"
   ; The favourites and the settings are the user's: kept unless asked (never when silent).
   MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "同时删除收藏夹列表和设置吗？" /SD IDNO IDNO keep
     Delete "$APPDATA\Norvane\Stashly\favorite.qvd"
+    Delete "$APPDATA\Norvane\Stashly\favorite.qvd.bak"
+    Delete "$APPDATA\Norvane\Stashly\favorite.qvd.lock"
     RMDir "$APPDATA\Norvane\Stashly"
     RMDir "$APPDATA\Norvane"
     DeleteRegKey HKCU "${SETTINGS}"
