@@ -23,6 +23,7 @@ enum : int {
   ID_SET_STARTUP = 6000,
   ID_SET_AUTOHIDE = 6001,
   ID_SET_RIGHTMENU = 6002,
+  ID_SET_JUMPINPLACE = 6003,
 };
 
 // Close confirmation (config\close.xml). IDCANCEL cancels. Every radio button of the choice

@@ -59,6 +59,8 @@ void CSetDlg::Open() {
   rightmenuShown_ = ReadSettingDwordWithDefault(kRightMenuValue);
   SetCheck(ID_SET_STARTUP, startupShown_);
   SetCheck(ID_SET_RIGHTMENU, static_cast<int>(rightmenuShown_));
+  jumpShown_ = ReadSettingDwordWithDefault(kJumpInPlaceValue);
+  SetCheck(ID_SET_JUMPINPLACE, static_cast<int>(jumpShown_));
   ::SetForegroundWindow(hwnd());
 }
 
@@ -66,6 +68,7 @@ void CSetDlg::Apply() {
   int startup = GetCheck(ID_SET_STARTUP);
   int autohide = GetCheck(ID_SET_AUTOHIDE);
   int rightmenu = GetCheck(ID_SET_RIGHTMENU);
+  int jump = GetCheck(ID_SET_JUMPINPLACE);
   const std::wstring program = win::ModuleFilePath();
   // The raw stored values are compared: a "rightmenu" of 5 differs from a ticked box (1).
   if (startup != startupShown_) {
@@ -79,6 +82,7 @@ void CSetDlg::Apply() {
   }
   if (static_cast<DWORD>(autohide) != autohideShown_)
     WriteSettingDword(kAutoHideValue, static_cast<DWORD>(autohide));
+  if (static_cast<DWORD>(jump) != jumpShown_) WriteSettingDword(kJumpInPlaceValue, jump ? 1 : 0);
   if (static_cast<DWORD>(rightmenu) != rightmenuShown_) {
     WriteSettingDword(kRightMenuValue, rightmenu ? 1 : 0);
     RegisterExtension(rightmenu != 0, kExtensionFileName);

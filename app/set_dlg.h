@@ -1,5 +1,5 @@
 #pragma once
-// The options: start with Windows, auto-hide and the Explorer menu. Shows the state found at
+// The options: start with Windows, auto-hide, the Explorer menu and opening in place. Shows the state found at
 // opening and applies only what the user changed.
 #include <string>
 
@@ -29,6 +29,7 @@ class CSetDlg : public CXEasyDialog {
   int startupShown_ = 0;
   DWORD autohideShown_ = 0;
   DWORD rightmenuShown_ = 0;
+  DWORD jumpShown_ = 0;
 };
 
 }  // namespace stashly

@@ -14,6 +14,8 @@ inline constexpr wchar_t kExtensionSettingsKey[] = L"Software\\norvane\\Stashly"
 inline constexpr wchar_t kAutoHideValue[] = L"autohide";
 inline constexpr wchar_t kExitWhenCloseValue[] = L"exit_when_close";
 inline constexpr wchar_t kRightMenuValue[] = L"rightmenu";
+// 1: a favourite opened while a file dialog or an Explorer window was in front goes there.
+inline constexpr wchar_t kJumpInPlaceValue[] = L"jumpinplace";
 inline constexpr wchar_t kInstallPathValue[] = L"installpath";
 // 1 when the setup registered the Explorer entries as a package (Windows 11): the settings
 // switch then registers or removes the package instead of the classic extension.
@@ -25,7 +27,7 @@ inline constexpr wchar_t kUsageReportValue[] = L"usagereport";
 bool ReadSettingDword(const wchar_t* name, DWORD& value);
 // Creates the key and value as needed; a failure is ignored.
 void WriteSettingDword(const wchar_t* name, DWORD value);
-// "autohide" and "rightmenu": a missing value reads as 1 and is written back as 1.
+// "autohide", "rightmenu" and "jumpinplace": a missing value reads as 1 and is written back as 1.
 DWORD ReadSettingDwordWithDefault(const wchar_t* name);
 // A REG_SZ that fits 260 characters with its terminator; false when missing or longer.
 bool ReadSettingString(const wchar_t* key, const wchar_t* name, std::wstring& value);

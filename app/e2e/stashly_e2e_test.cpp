@@ -93,6 +93,7 @@ class E2e : public ::testing::Test {
     KillStrays();
     DeleteSetting(kExitWhenCloseValue);
     DeleteSetting(kRightMenuValue);
+    DeleteSetting(kJumpInPlaceValue);
     // Most tests keep the window up while the driver works; the auto-hide tests turn it on.
     WriteSettingDword(kAutoHideValue, 0);
     ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), RecordList()));
@@ -560,6 +561,7 @@ TEST_F(SettingsE2e, OpeningCreatesRightMenuAndOkWithoutChangesDoesNothing) {
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
+  EXPECT_TRUE(ReadsSetting(kJumpInPlaceValue, 1));
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter does not close it
   ::Sleep(300);
   EXPECT_TRUE(::IsWindow(dialog));
@@ -616,6 +618,21 @@ TEST_F(SettingsE2e, AutoHideBoxWritesTheValueAndTheWindowFollowsIt) {
   EXPECT_TRUE(ReadsSetting(kAutoHideValue, 1));
   ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
   EXPECT_FALSE(::IsWindowVisible(main));
+}
+
+// The fourth switch, opening in place: off and on again, each time shown as it was stored.
+TEST_F(SettingsE2e, JumpInPlaceBoxWritesTheValueBothWays) {
+  Program program;
+  HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  for (DWORD expected : {0u, 1u}) {
+    HWND dialog = OpenSettings(main);
+    ASSERT_TRUE(dialog);
+    Click(dialog, ID_SET_JUMPINPLACE);
+    Click(dialog, ID_SET_APPLY);
+    EXPECT_TRUE(WaitForGone(dialog));
+    EXPECT_TRUE(ReadsSetting(kJumpInPlaceValue, expected));
+  }
 }
 
 // The 64-bit regsvr32 calls the extension's DllInstall with "user": registered for this user.
@@ -936,7 +953,7 @@ TEST_F(ScreenshotE2e, SettingsAndCloseDialogsAreSkinned) {
     const wchar_t* title;
     const wchar_t* file;
     int width, height;
-  } cases[] = {{ID_SETTINGS, L"设置", L"settings_dialog.png", 360, 253},
+  } cases[] = {{ID_SETTINGS, L"设置", L"settings_dialog.png", 360, 305},
                {IDCANCEL, L"关闭提示", L"close_dialog.png", 330, 235}};
   for (const Case& c : cases) {
     ::PostMessageW(main, WM_COMMAND, c.command, 0);
