@@ -84,6 +84,7 @@ LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
   LoadSkin(L"config\\main.xml");
   ::RegisterHotKey(hwnd(), HOTKEY_SHOW, MOD_ALT | MOD_SHIFT, 0);
   CreateListView();
+  list_.SetOpenInPlace([this](const std::wstring& path) { return jump_.Open(path); });
   SetUpKeyboard();
   // The window had the focus before its list was there.
   if (::GetFocus() == hwnd()) ::SetFocus(list_.hwnd());
@@ -267,7 +268,10 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_HOTKEY:
-      if (wParam == HOTKEY_SHOW) ::ShowWindow(hwnd(), SW_SHOW);
+      if (wParam == HOTKEY_SHOW) {
+        jump_.Remember(::GetForegroundWindow(), hwnd());
+        ::ShowWindow(hwnd(), SW_SHOW);
+      }
       result = 0;
       return true;
     case WM_SETFOCUS:
@@ -285,7 +289,9 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       return true;
     case WM_SHOWWINDOW:
       if (wParam) {
-        // Brought back: a change notice may have gone astray while the window was away.
+        // Brought back (the hot key, a second start): where from, before this comes in front.
+        jump_.Remember(::GetForegroundWindow(), hwnd());
+        // A change notice may have gone astray while the window was away.
         if (list_.hwnd()) list_.LoadFavoritesIfChanged();
         ::SetForegroundWindow(hwnd());
       }

@@ -8,6 +8,7 @@
 
 #include "app/command_ids.h"
 #include "app/drop_target.h"
+#include "app/jump_target.h"
 #include "app/list_ctrl_ex.h"
 #include "skin/easy_dialog.h"
 #include "win/unique_any.h"
@@ -62,6 +63,8 @@ class CMainDlg : public CXEasyDialog {
   bool IsOwnControl(HWND window) const { return window && ::GetParent(window) == hwnd(); }
 
   CListCtrlEx list_;
+  // The window the user came from, where an entry opens in place.
+  JumpTarget jump_;
   DropRegistration dropTarget_;
   std::vector<std::wstring> dropped_;
   int autoHide_ = 1;
