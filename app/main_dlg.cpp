@@ -139,7 +139,7 @@ void CMainDlg::AddFolder() {
   // The browser has no owner, so the window still takes commands while it is open: a second
   // browser inside the first would re-arm the auto-hide when it returns.
   if (subDialogOpen_) return;
-  subDialogOpen_ = 1;
+  SubDialogScope open(*this);
   wchar_t path[MAX_PATH] = {};
   BROWSEINFOW browse{};
   browse.pszDisplayName = path;
@@ -148,17 +148,16 @@ void CMainDlg::AddFolder() {
   win::UniquePidl chosen(::SHBrowseForFolderW(&browse));
   if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path))
     ReportNotStored(list_.AddFavorite(path));
-  subDialogOpen_ = 0;
 }
 
 void CMainDlg::Tell(const std::wstring& text, const wchar_t* caption) {
   if (text.empty()) return;
-  const int open = subDialogOpen_;
-  subDialogOpen_ = 1;
-  telling_ = true;
-  ::MessageBoxW(hwnd(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
-  telling_ = false;
-  subDialogOpen_ = open;
+  {
+    SubDialogScope open(*this);
+    telling_ = true;
+    ::MessageBoxW(hwnd(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
+    telling_ = false;
+  }
   if (list_.HasNotice()) PostMessage(WM_FAVORITES_NOTICE, 0, 0);
 }
 
@@ -191,15 +190,12 @@ void CMainDlg::AddDropped() {
 }
 
 void CMainDlg::OpenSettings() {
-  subDialogOpen_ = 1;
-  {
-    CSetDlg dialog;
-    if (dialog.RunModal(hwnd()) == IDOK) {
-      DWORD autohide = 0;
-      if (ReadSettingDword(kAutoHideValue, autohide)) autoHide_ = static_cast<int>(autohide);
-    }
+  SubDialogScope open(*this);
+  CSetDlg dialog;
+  if (dialog.RunModal(hwnd()) == IDOK) {
+    DWORD autohide = 0;
+    if (ReadSettingDword(kAutoHideValue, autohide)) autoHide_ = static_cast<int>(autohide);
   }
-  subDialogOpen_ = 0;
 }
 
 void CMainDlg::Close() {
@@ -208,23 +204,22 @@ void CMainDlg::Close() {
     if (exitWhenClose)
       Exit(2);
     else
-      RequestHide();
+      AutoHideLater();
     return;
   }
-  subDialogOpen_ = 1;
   INT_PTR answer = 0;
   int choice = 0;
   {
+    SubDialogScope open(*this);
     CCloseConfirmDlg dialog;
     answer = dialog.RunModal(::GetActiveWindow());
     choice = dialog.result();
   }
-  subDialogOpen_ = 0;
   if (answer != IDOK) return;
   if (choice == CCloseConfirmDlg::kResultExit)
     Exit(2);
   else if (choice == CCloseConfirmDlg::kResultHide)
-    RequestHide();
+    AutoHideLater();
 }
 
 void CMainDlg::Exit(int code) {

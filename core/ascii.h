@@ -12,6 +12,11 @@ constexpr Char AsciiLower(Char c) {
 }
 
 template <typename Char>
+constexpr bool IsAsciiLetter(Char c) {
+  return AsciiLower(c) >= Char('a') && AsciiLower(c) <= Char('z');
+}
+
+template <typename Char>
 constexpr bool EqualsAsciiNoCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)

@@ -41,7 +41,7 @@ void Send(const std::wstring& address) {
 
 std::wstring ProgramVersion() {
   win::ComPtr<stashly::IVersion> version;
-  version.Attach(static_cast<stashly::IVersion*>(NewObject(&stashly::IID_IVersion)));
+  version.Attach(NewObjectAs<stashly::IVersion>(stashly::IID_IVersion));
   wchar_t text[kVersionLength] = {};
   if (version) {
     const std::wstring program = win::ModuleFilePath();
@@ -53,7 +53,7 @@ std::wstring ProgramVersion() {
 
 std::wstring MachineId() {
   win::ComPtr<stashly::IRegister> registrar;
-  registrar.Attach(static_cast<stashly::IRegister*>(NewObject(&stashly::IID_IRegister)));
+  registrar.Attach(NewObjectAs<stashly::IRegister>(stashly::IID_IRegister));
   char id[33] = {};
   if (registrar) registrar->GetMachineId(id);
   return win::ToWide(id, CP_THREAD_ACP);
