@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "update/download.h"
+#include "update/installer_trust.h"
 #include "update/renova_resource.h"
 #include "update/update_logic.h"
 #include "win/shell_paths.h"
@@ -15,8 +16,9 @@ namespace {
 
 // Worker -> dialog: wParam is the percentage downloaded.
 constexpr UINT kProgressMessage = WM_APP + 1;
-// Worker -> dialog: the download has ended, whichever way.
+// Worker -> dialog: the download has ended; wParam is how (Outcome).
 constexpr UINT kDoneMessage = WM_APP + 2;
+enum Outcome : WPARAM { kFailed, kReady, kRefused };
 
 std::wstring ResourceString(UINT id) {
   const wchar_t* text = nullptr;
@@ -109,6 +111,13 @@ void CMainDlg::ShowProgress(int percent) {
                     FillIn(ResourceString(IDS_PROGRESS), {std::to_wstring(percent)}).c_str());
 }
 
+void CMainDlg::ShowRefusal() {
+  ::SetWindowTextW(QuestionLine(hwnd()), ResourceString(IDS_REFUSED).c_str());
+  ::ShowWindow(progressBar_, SW_HIDE);
+  ::ShowWindow(::GetDlgItem(hwnd(), IDC_STATUS), SW_HIDE);
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(hwnd(), IDCANCEL)), TRUE);
+}
+
 unsigned __stdcall CMainDlg::Worker(void* argument) {
   auto* self = static_cast<CMainDlg*>(argument);
   const HWND window = self->window_;
@@ -119,22 +128,25 @@ unsigned __stdcall CMainDlg::Worker(void* argument) {
   const std::wstring path = folder.empty() ? std::wstring() : win::CombinePath(folder, *name);
   self->installerFolder_ = folder;
   self->installerPath_ = path;
+  Outcome outcome = kFailed;
   if (!path.empty()) {
     DownloadOptions options;
     options.progress = [window](int percent) {
       ::PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0);
     };
     options.cancel = &self->stop_;
-    self->downloaded_ = DownloadToFile(self->installerAddress_.c_str(), path.c_str(), options);
+    if (DownloadToFile(self->installerAddress_.c_str(), path.c_str(), options) && !self->stop_)
+      outcome = MayStartInstaller(path.c_str()) ? kReady : kRefused;
   }
-  if (!self->downloaded_ && !folder.empty()) ::RemoveDirectoryW(folder.c_str());
-  ::PostMessageW(window, kDoneMessage, 0, 0);
+  self->ready_ = outcome == kReady;
+  if (outcome != kReady) self->DiscardInstaller();
+  ::PostMessageW(window, kDoneMessage, outcome, 0);
   return 0;
 }
 
 void CMainDlg::DiscardInstaller() {
-  ::DeleteFileW(installerPath_.c_str());
-  ::RemoveDirectoryW(installerFolder_.c_str());
+  if (!installerPath_.empty()) ::DeleteFileW(installerPath_.c_str());
+  if (!installerFolder_.empty()) ::RemoveDirectoryW(installerFolder_.c_str());
 }
 
 void CMainDlg::StartInstaller() {
@@ -171,9 +183,9 @@ bool CMainDlg::Run() {
     if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
   }
   WaitForWorker();
-  if (downloaded_ && !userCancelled_)
+  if (ready_ && !userCancelled_)
     StartInstaller();
-  else if (downloaded_)
+  else if (ready_)
     DiscardInstaller();
   return true;
 }
@@ -203,7 +215,10 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case kDoneMessage:
-      Close();
+      if (wParam == kRefused)
+        ShowRefusal();
+      else
+        Close();
       result = 0;
       return true;
   }

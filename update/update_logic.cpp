@@ -57,6 +57,10 @@ bool IsReservedName(std::wstring_view name) {
 
 }  // namespace
 
+bool SamePublisher(const Publisher& a, const Publisher& b) {
+  return (!a.commonName.empty() || !a.organization.empty()) && a == b;
+}
+
 uint64_t VersionToNumber(std::wstring_view text) {
   uint64_t value = 0;
   int used = 0;

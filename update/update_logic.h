@@ -1,7 +1,7 @@
 #pragma once
 // The update module's decisions that need no Windows: comparing versions, what may be
-// downloaded and under which name, the maker's web site, the release notes' line breaks, the
-// progress scale and the link colours.
+// downloaded and under which name, whose installer may start, the maker's web site, the release
+// notes' line breaks, the progress scale and the link colours.
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -9,6 +9,21 @@
 #include <string_view>
 
 namespace renova {
+
+// The fields of a signing certificate's subject that name the publisher, as they stand in it.
+struct Publisher {
+  std::wstring commonName;    // CN
+  std::wstring organization;  // O
+  std::wstring locality;      // L
+  std::wstring state;         // ST
+  std::wstring country;       // C
+  bool operator==(const Publisher&) const = default;
+};
+
+// Whether two signers are one publisher: every field alike, so that the publisher's renewed
+// certificate (a new key, a new serial number, another issuer) still matches. A subject that
+// names neither a publisher nor an organisation matches nobody, itself included.
+bool SamePublisher(const Publisher& a, const Publisher& b);
 
 // A dotted version as one number: the first four parts, each read like _wtoi (leading blanks, a
 // sign, digits; anything else 0), as a·2^48 + b·2^32 + c·2^16 + d with carries between fields,

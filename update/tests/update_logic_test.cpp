@@ -36,6 +36,25 @@ TEST(VersionToNumber, FieldsCarriesSignsAndOddTexts) {
   EXPECT_GT(VersionToNumber(L"1.0.0.10"), VersionToNumber(L"1.0.0.9"));
 }
 
+TEST(SamePublisher, EveryNamingFieldCountsAndANamelessSubjectIsNobody) {
+  const Publisher ours{L"Norvane", L"Norvane", L"Hangzhou", L"Zhejiang", L"CN"};
+  const auto with = [&](std::wstring Publisher::*field, const wchar_t* value) {
+    Publisher changed = ours;
+    changed.*field = value;
+    return changed;
+  };
+  EXPECT_TRUE(SamePublisher(ours, ours));
+  for (auto field : {&Publisher::commonName, &Publisher::organization, &Publisher::locality,
+                     &Publisher::state, &Publisher::country}) {
+    EXPECT_FALSE(SamePublisher(ours, with(field, L"")));
+    EXPECT_FALSE(SamePublisher(with(field, L"Other"), ours));
+  }
+  EXPECT_TRUE(SamePublisher(with(&Publisher::commonName, L""), with(&Publisher::commonName, L"")));
+  const Publisher nameless{L"", L"", L"Hangzhou", L"Zhejiang", L"CN"};
+  EXPECT_FALSE(SamePublisher(nameless, nameless));
+  EXPECT_FALSE(SamePublisher(Publisher{}, Publisher{}));
+}
+
 TEST(Addresses, OnlyWebAddressesAndTheSiteOnTheirHost) {
   const struct {
     const wchar_t* address;
