@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/web_address.h"
 #include "update/update_logic.h"
 #include "win/internet.h"
 #include "win/unique_any.h"
@@ -93,7 +94,7 @@ win::UniqueInternet Open(HINTERNET session, std::wstring url) {
                           status == HTTP_STATUS_REDIRECT_METHOD ||
                           status == HTTP_STATUS_REDIRECT_KEEP_VERB || status == 308;
     if (!redirect || redirects == kRedirects) return {};
-    std::optional<std::wstring> next = ResolveRedirect(url, Location(request.get()));
+    std::optional<std::wstring> next = stashly::ResolveRedirect(url, Location(request.get()));
     if (!next) return {};
     url = std::move(*next);
   }
@@ -103,7 +104,7 @@ win::UniqueInternet Open(HINTERNET session, std::wstring url) {
 // once the answer is known to be the resource, before the first byte goes to the sink.
 bool Download(const wchar_t* url, const Sink& sink, const DownloadOptions& options,
               const std::function<bool()>& begin) {
-  if (!url || !IsWebAddress(url)) return false;
+  if (!url || !stashly::IsWebAddress(url)) return false;
   win::InternetSession session = win::OpenInternetSession(nullptr);
   if (!session.connected || !session.handle) return false;
   SetTimeouts(session.handle.get());

@@ -4,6 +4,7 @@
 #include <process.h>
 #include <shellapi.h>
 
+#include "core/web_address.h"
 #include "update/download.h"
 #include "update/installer_trust.h"
 #include "update/renova_resource.h"
@@ -228,7 +229,7 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 bool ShowUpdateDialog(const std::wstring& installerAddress, const std::wstring& productKey,
                       const std::wstring& newVersion, const std::wstring& info,
                       const std::wstring& webSite) {
-  if (!IsWebAddress(installerAddress)) return false;
+  if (!stashly::IsWebAddress(installerAddress)) return false;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   CMainDlg dialog(installerAddress, productKey, newVersion, info, webSite);

@@ -31,17 +31,9 @@ bool SamePublisher(const Publisher& a, const Publisher& b);
 // does not count, empty parts before a dot do (".5" is "0.5").
 uint64_t VersionToNumber(std::wstring_view text);
 
-// Whether the address is one the module downloads from: http:// or https:// with a host.
-bool IsWebAddress(std::wstring_view address);
-
 // The maker's web site on the host of `address` ("http://host:port/"), or empty when the address
 // is no web address.
 std::wstring WebSiteOf(std::wstring_view address);
-
-// Where a redirect from `address` to `location` (a Location header) leads: an http:// or
-// https:// address as it is, a path from the root ("/x") or a relative one on the same host.
-// Nothing for any other scheme or a broken base.
-std::optional<std::wstring> ResolveRedirect(std::wstring_view address, std::wstring_view location);
 
 // The name the installer from `address` is saved under: its last path component without query
 // or fragment, with characters no file name may hold replaced by '_', without trailing dots and
