@@ -68,7 +68,7 @@ CMainDlg::CMainDlg(std::wstring installerAddress, std::wstring productKey, std::
       webSite_(std::move(webSite)) {}
 
 CMainDlg::~CMainDlg() {
-  stop_ = true;
+  stop_.Stop();
   WaitForWorker();
 }
 
@@ -135,8 +135,9 @@ unsigned __stdcall CMainDlg::Worker(void* argument) {
     options.progress = [window](int percent) {
       ::PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0);
     };
-    options.cancel = &self->stop_;
-    if (DownloadToFile(self->installerAddress_.c_str(), path.c_str(), options) && !self->stop_)
+    options.stop = &self->stop_;
+    if (DownloadToFile(self->installerAddress_.c_str(), path.c_str(), options) &&
+        !self->stop_.Stopped())
       outcome = MayStartInstaller(path.c_str()) ? kReady : kRefused;
   }
   self->ready_ = outcome == kReady;
@@ -179,7 +180,7 @@ bool CMainDlg::Run() {
     // The loop ended on somebody else's quit (or an error): that is no go-ahead. The quit is
     // passed on to whoever runs the loop outside.
     userCancelled_ = true;
-    stop_ = true;
+    stop_.Stop();
     DestroyWindow();
     if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
   }
@@ -205,7 +206,7 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
           return true;
         case IDCANCEL:  // "取消", Esc and the close box
           userCancelled_ = true;
-          stop_ = true;
+          stop_.Stop();  // ends the transfer at once, from this thread
           Close();
           result = 0;
           return true;

@@ -9,6 +9,7 @@
 
 #include "update/hyperlink.h"
 #include "win/dialog.h"
+#include "win/internet.h"
 #include "win/unique_any.h"
 
 namespace renova {
@@ -50,7 +51,7 @@ class CMainDlg : public win::Dialog {
   std::wstring installerPath_;
   HWND window_ = nullptr;           // the dialog's window, for the worker's messages
   std::atomic<bool> ready_{false};  // downloaded whole and trusted
-  std::atomic<bool> stop_{false};
+  win::WebStop stop_;
   bool userCancelled_ = false;
   bool closed_ = false;
   HWND progressBar_ = nullptr;

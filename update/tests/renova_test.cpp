@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "abi/update_module.h"
 #include "testing/file_bytes.h"
 #include "testing/loopback.h"
+#include "update/download.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
@@ -192,34 +194,41 @@ TEST_F(Renova, ChecksThatShowNoDialog) {
   Loopback::Serve(L"own.ini", Ini("version=2.0.0.0\r\nurl=http://h/setup.exe\r\n"));
   Loopback::Serve(L"huge.ini", huge);
   Loopback::Serve(L"hostile.ini", hostile);
+  ASSERT_TRUE(Loopback::TrustSecureServer());
+  const auto plain = [](const wchar_t* path) { return Loopback::Url(path); };
+  const auto secure = [](const wchar_t* path) { return Loopback::SecureUrl(path); };
   const struct {
-    std::wstring path;
+    std::wstring url;
     const wchar_t* current;  // null: the test program's own version, 2.0.0.0
     int result;
   } cases[] = {
-      {L"/same.ini", L"1.0.0.1", 0},
-      {L"/older.ini", L"1.0.0.1", 0},
-      {L"/same.ini", L"1.0.0.01", 0},  // numbers, not texts
-      {L"/other.ini", L"1.0.0.1", 0},  // no section: 1.0.0.0
-      {L"/other.ini", L"0.9", 1},      // ... which is newer than 0.9; no url, no dialog
-      {L"/nourl.ini", L"1.0.0.1", 1},
-      {L"/file.ini", L"1.0.0.1", 1},  // not a web address: never started
-      {L"/own.ini", nullptr, 0},
-      {L"/nourl.ini", nullptr, 1},
-      {L"/status/404/nourl.ini", L"1.0.0.1", 0},  // an error page is no INI
-      {L"/short/nourl.ini", L"1.0.0.1", 0},       // nor half of one
-      {L"/huge.ini", L"1.0.0.1", 0},
-      {L"/hostile.ini", L"1.0.0.1", 1},
-      {L"/missing.ini", L"1.0.0.1", 0},
-      {L"/moved/nourl.ini", L"1.0.0.1", 1},    // a redirect is followed,
-      {L"/hops/10/nourl.ini", L"1.0.0.1", 1},  // ten of them too,
-      {L"/hops/11/nourl.ini", L"1.0.0.1", 0},  // but not eleven,
-      {L"/loop/nourl.ini", L"1.0.0.1", 0},     // nor a loop,
-      {L"/tofile/nourl.ini", L"1.0.0.1", 0},   // nor one to another scheme
+      {plain(L"/same.ini"), L"1.0.0.1", 0},
+      {plain(L"/older.ini"), L"1.0.0.1", 0},
+      {plain(L"/same.ini"), L"1.0.0.01", 0},  // numbers, not texts
+      {plain(L"/other.ini"), L"1.0.0.1", 0},  // no section: 1.0.0.0
+      {plain(L"/other.ini"), L"0.9", 1},      // ... which is newer than 0.9; no url, no dialog
+      {plain(L"/nourl.ini"), L"1.0.0.1", 1},
+      {plain(L"/file.ini"), L"1.0.0.1", 1},  // not a web address: never started
+      {plain(L"/own.ini"), nullptr, 0},
+      {plain(L"/nourl.ini"), nullptr, 1},
+      {plain(L"/status/404/nourl.ini"), L"1.0.0.1", 0},  // an error page is no INI
+      {plain(L"/short/nourl.ini"), L"1.0.0.1", 0},       // nor half of one
+      {plain(L"/huge.ini"), L"1.0.0.1", 0},
+      {plain(L"/hostile.ini"), L"1.0.0.1", 1},
+      {plain(L"/missing.ini"), L"1.0.0.1", 0},
+      {plain(L"/moved/nourl.ini"), L"1.0.0.1", 1},    // a redirect is followed,
+      {plain(L"/hops/10/nourl.ini"), L"1.0.0.1", 1},  // ten of them too,
+      {plain(L"/hops/11/nourl.ini"), L"1.0.0.1", 0},  // but not eleven,
+      {plain(L"/loop/nourl.ini"), L"1.0.0.1", 0},     // nor a loop,
+      {plain(L"/tofile/nourl.ini"), L"1.0.0.1", 0},   // nor one to another scheme,
+      {secure(L"/nourl.ini"), L"1.0.0.1", 1},
+      {secure(L"/moved/nourl.ini"), L"1.0.0.1", 1},
+      {plain(L"/tohttps/nourl.ini"), L"1.0.0.1", 1},  // up to https,
+      {secure(L"/tohttp/nourl.ini"), L"1.0.0.1", 0},  // but never down from it
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << std::string(c.path.begin(), c.path.end()));
-    Check check(Loopback::Url(c.path), c.current);
+    SCOPED_TRACE(::testing::Message() << std::string(c.url.begin(), c.url.end()));
+    Check check(c.url, c.current);
     EXPECT_EQ(check.Finish(), c.result);
   }
   Check unreachable(L"http://127.0.0.1:" + std::to_wstring(Loopback::Port() + 1) + L"/a.ini",
@@ -374,6 +383,52 @@ TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
   ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   EXPECT_EQ(check.Finish(), 1);
   EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Renova, CancelEndsATricklingDownloadAtOnceAndTheModuleCanBeUnloaded) {
+  // A copy of the module under a name of its own, so that its unloading can be seen.
+  const std::wstring copy = win::FileBesideProgram(L"renova_cancel.dll");
+  ASSERT_TRUE(::CopyFileW(win::FileBesideProgram(L"Renova.dll").c_str(), copy.c_str(), FALSE));
+  HMODULE module = ::LoadLibraryW(copy.c_str());
+  ASSERT_TRUE(module);
+  // A byte a second: the whole would take seven weeks, and a read waiting for a block of it
+  // would never end.
+  Loopback::Serve(L"download\\big.exe", std::string(4 << 20, 'x'));
+  const std::wstring url = Loopback::Url(L"/trickle/1000/download/big.exe");
+  Loopback::Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(url) + "\r\n"));
+  {
+    Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1",
+                win::GetExport<stashly::CheckForNewVersionFn>(module, "CheckForNewVersion"));
+    const HWND dialog = check.Dialog();
+    ASSERT_TRUE(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return Text(dialog, 1003).find(L"已下载") == 0; }));
+    const ULONGLONG cancelled = ::GetTickCount64();
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(check.Finish(), 1);
+    const auto took = static_cast<long long>(::GetTickCount64() - cancelled);
+    RecordProperty("cancel_ms", std::to_string(took));
+    std::printf("the check returned %lld ms after the cancel\n", took);
+  }
+  ::FreeLibrary(module);
+  EXPECT_FALSE(::GetModuleHandleW(L"renova_cancel.dll"));
+  EXPECT_TRUE(::DeleteFileW(copy.c_str()));
+  EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Renova, ADeadlineEndsADownloadThatTrickles) {
+  // Four kilobytes at ten bytes a second would take seven minutes.
+  Loopback::Serve(L"slow.ini", Ini("version=9.0.0.2\r\n") + std::string(4096, ';'));
+  win::WebStop deadline;
+  const ULONGLONG start = ::GetTickCount64();
+  deadline.StopAt(start + 2000);
+  DownloadOptions options;
+  options.stop = &deadline;
+  options.maxBytes = 1 << 20;
+  EXPECT_FALSE(DownloadToMemory(Loopback::Url(L"/trickle/100/slow.ini").c_str(), options));
+  EXPECT_TRUE(deadline.Stopped());
+  std::printf("a 2000 ms deadline ended the download after %lld ms\n",
+              static_cast<long long>(::GetTickCount64() - start));
 }
 
 }  // namespace
