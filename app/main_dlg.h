@@ -60,6 +60,7 @@ class CMainDlg : public CXEasyDialog {
   std::vector<std::wstring> dropped_;
   int autoHide_ = 1;
   int subDialogOpen_ = 0;
+  bool usageReported_ = false;
   win::UniqueIcon bigIcon_;
   win::UniqueIcon smallIcon_;
 };
