@@ -305,7 +305,9 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_REPORT_USAGE:
-      if (UsageReportWanted()) ReportUsage(CoreletLoader(), UsageReportBase());
+      // Once per start: any program can post this message, and a start is reported only once.
+      if (!usageReported_ && UsageReportWanted()) ReportUsage(CoreletLoader(), UsageReportBase());
+      usageReported_ = true;
       result = 0;
       return true;
     case WM_COMMAND:

@@ -86,6 +86,7 @@ class CMainDlg : public CXEasyDialog {
   int autoHide_ = 1;
   int subDialogOpen_ = 0;
   bool telling_ = false;
+  bool usageReported_ = false;
   win::UniqueIcon bigIcon_;
   win::UniqueIcon smallIcon_;
 };

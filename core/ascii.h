@@ -31,4 +31,8 @@ constexpr bool EqualsAsciiNoCase(std::wstring_view a, std::wstring_view b) {
   return EqualsAsciiNoCase<wchar_t>(a, b);
 }
 
+constexpr bool StartsWithAsciiNoCase(std::wstring_view text, std::wstring_view prefix) {
+  return text.size() >= prefix.size() && EqualsAsciiNoCase(text.substr(0, prefix.size()), prefix);
+}
+
 }  // namespace stashly

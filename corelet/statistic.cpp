@@ -32,11 +32,12 @@ struct Request {
 };
 
 // Sends the request and closes it as soon as the answer's headers are in; the body is not read.
+// It goes as the update module's requests go: no cookie (one set by the server would tell more
+// about the person than the report does), the same time-outs and the same few redirects.
 void Send(const std::wstring& address) {
   win::InternetSession session = win::OpenInternetSession(kAgent);
   if (!session.handle) return;
-  win::UniqueInternet request(::InternetOpenUrlW(session.handle.get(), address.c_str(), nullptr, 0,
-                                                 INTERNET_FLAG_NO_CACHE_WRITE, 0));
+  win::OpenWebAddress(session.handle.get(), address, nullptr);
 }
 
 std::wstring ProgramVersion() {
