@@ -1,11 +1,15 @@
 // Start-up, list loading and memory of Stashly.exe against plain equivalents, under Wine:
 //   start-up: process start until the window is shown and has painted (an answered WM_NULL
-//             after it is visible), against the bare dialog program;
+//             after it is visible), of the program as it ships (laid out with Corelet.dll,
+//             Renova.dll and Pictora.dll beside it: the loopback/ folder), against the bare
+//             dialog program;
 //   load:     LoadFavorites of 10 000 entries (a WM_COPYDATA reload, sent and so synchronous)
 //             against inserting the same strings into a plain list view in this process;
 //   memory:   peak working set of both programs;
 //   unreachable: start-up to first paint with 200 entries of which 50 are on a network share
 //             that does not answer, against the same 200 entries all local, rounds interleaved;
+//   settled:  working set 4 s after start with an empty list, of the program as it ships,
+//             against the bare dialog, medians of five;
 //   limit:    the largest list the program takes (kMaxFavorites records of the length that
 //             fills kMaxFavoritesBytes): start-up until it is shown, an add from Explorer with
 //             the window's reload, and the peak working set.
@@ -121,6 +125,31 @@ void CompareUnreachable(const std::wstring& exe, int rounds) {
   std::printf("200 entries, 50 unreachable %.1f ms, all local %.1f ms, ratio %.2f\n", m, l, m / l);
 }
 
+// Working set a few seconds after start, once the start's one-off jobs (the update check, the
+// usage report) are over: what a long-running program carries.
+SIZE_T SettledWorkingSet(const std::wstring& exe, const wchar_t* title) {
+  Run run = Start(exe, title);
+  ::Sleep(4000);
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  ::GetProcessMemoryInfo(run.process.get(), &counters, sizeof counters);
+  Stop(run);
+  return run.window ? counters.WorkingSetSize : 0;
+}
+
+void CompareSettled(const std::wstring& here) {
+  stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
+  std::vector<double> program, bare;
+  for (int round = 0; round < 5; ++round) {
+    program.push_back(double(SettledWorkingSet(win::CombinePath(here, L"loopback\\Stashly.exe"),
+                                               stashly::kMainWindowTitle)));
+    bare.push_back(double(SettledWorkingSet(win::CombinePath(here, L"bare_dialog.exe"),
+                                            L"bare dialog")));
+  }
+  const double p = Median(program) / 1048576.0, b = Median(bare) / 1048576.0;
+  std::printf("settled    Stashly %.1f MB, bare dialog %.1f MB, ratio %.2f\n", p, b, p / b);
+}
+
 // The largest list the program takes, loaded, drawn and changed once.
 void MeasureLimit(const std::wstring& exe) {
   const size_t length = stashly::kMaxFavoritesBytes / stashly::kMaxFavorites - 8;
@@ -154,6 +183,8 @@ void MeasureLimit(const std::wstring& exe) {
 
 int main() {
   std::wstring here = win::ProgramFolder();
+  // The program as it ships, with the update module and the helper library beside it.
+  const std::wstring shipped = win::CombinePath(here, L"loopback\\Stashly.exe");
   std::vector<std::wstring> rows;
   for (int i = 0; i < 10000; ++i)
     rows.push_back(L"C:\\data\\folder\\file" + std::to_wstring(i) + L".txt");
@@ -168,7 +199,7 @@ int main() {
     bareStart.push_back(bare.startMs);
     barePeak = std::max(barePeak, bare.peak);
 
-    Run program = Start(win::CombinePath(here, L"Stashly.exe"), stashly::kMainWindowTitle);
+    Run program = Start(shipped, stashly::kMainWindowTitle);
     if (!bare.window || !program.window) {
       // No figures from a run whose windows never came up (no display, a missing program).
       std::fprintf(stderr, "a window did not appear; no measurement\n");
@@ -204,6 +235,7 @@ int main() {
     ::DestroyWindow(list);
   }
   CompareUnreachable(win::CombinePath(here, L"Stashly.exe"), 7);
+  CompareSettled(here);
   MeasureLimit(win::CombinePath(here, L"Stashly.exe"));
   stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), stashly::RecordList());
   double s = Median(stashlyStart), b = Median(bareStart);
