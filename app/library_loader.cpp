@@ -9,28 +9,20 @@
 
 namespace stashly {
 
-IXUnknown* LibraryLoader::CreateObject(const GUID& iid) {
+win::ComPtr<IXUnknown> LibraryLoader::CreateObject(const GUID& iid) {
   if (!library_) {
     const std::wstring path = win::FileBesideProgram(fileName_);
-    if (path.empty() || !::PathFileExistsW(path.c_str())) return nullptr;
-    library_ = ::LoadLibraryW(path.c_str());
-    if (!library_) return nullptr;
+    if (path.empty() || !::PathFileExistsW(path.c_str())) return {};
+    library_.reset(::LoadLibraryW(path.c_str()));
+    if (!library_) return {};
   }
   if (!factory_) {
-    factory_ = win::GetExport<CreateInstanceFn>(library_, "CreateInstance");
-    if (!factory_) return nullptr;
+    factory_ = win::GetExport<CreateInstanceFn>(library_.get(), "CreateInstance");
+    if (!factory_) return {};
   }
-  if (current_) {
-    current_->Release();
-    current_ = nullptr;
-  }
-  current_ = factory_(&iid);
-  return current_;
-}
-
-LibraryLoader& CoreletLoader() {
-  static LibraryLoader loader(L"Corelet.dll");
-  return loader;
+  win::ComPtr<IXUnknown> object;
+  object.Attach(factory_(&iid));
+  return object;
 }
 
 bool UsageReportWanted() {
@@ -38,12 +30,13 @@ bool UsageReportWanted() {
   return !ReadSettingDword(kUsageReportValue, value) || value != 0;
 }
 
-void ReportUsage(LibraryLoader& loader, const wchar_t* base) {
-  IXUnknown* object = loader.CreateObject(IID_IStatistic);
+void ReportUsage(const wchar_t* base) {
+  LibraryLoader corelet(L"Corelet.dll");
+  win::ComPtr<IXUnknown> object = corelet.CreateObject(IID_IStatistic);
   if (!object) return;
   void* statistic = nullptr;
+  // QueryInterface adds no reference: `object` keeps it alive.
   if (object->QueryInterface(&IID_IStatistic, &statistic) < 0 || !statistic) return;
-  // QueryInterface adds no reference: the loader's reference keeps the object alive.
   static_cast<IStatistic*>(statistic)->Report(base);
 }
 

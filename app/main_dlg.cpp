@@ -100,8 +100,9 @@ LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
     WriteSettingDword(kAutoHideValue, static_cast<DWORD>(autoHide_));
   ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE,
                       ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
-  StartUpdateCheck(hwnd());
-  PostMessage(WM_REPORT_USAGE, 0, 0);
+  // The update check and the usage report wait for the first paint: a timer's message comes only
+  // once nothing is left to paint, so their libraries do not load ahead of it.
+  ::SetTimer(hwnd(), kStartJobsTimer, 0, nullptr);
   LRESULT result = 0;
   CXEasyDialog::HandleMessage(WM_INITDIALOG, wParam, lParam, result);
   return result;
@@ -304,9 +305,16 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       AddDropped();
       result = 0;
       return true;
+    case WM_TIMER:
+      if (wParam != kStartJobsTimer) break;
+      ::KillTimer(hwnd(), kStartJobsTimer);
+      StartUpdateCheck(hwnd());
+      PostMessage(WM_REPORT_USAGE, 0, 0);
+      result = 0;
+      return true;
     case WM_REPORT_USAGE:
       // Once per start: any program can post this message, and a start is reported only once.
-      if (!usageReported_ && UsageReportWanted()) ReportUsage(CoreletLoader(), UsageReportBase());
+      if (!usageReported_ && UsageReportWanted()) ReportUsage(UsageReportBase());
       usageReported_ = true;
       result = 0;
       return true;

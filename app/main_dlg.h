@@ -16,6 +16,8 @@
 namespace stashly {
 
 inline constexpr UINT WM_REPORT_USAGE = WM_USER + 1;
+// Starts the update check and the usage report once the window has first been painted.
+inline constexpr UINT_PTR kStartJobsTimer = 0x5354;
 // Files were dropped on the window: add them once the drag is over.
 inline constexpr UINT WM_ADD_DROPPED = WM_USER + 2;
 inline constexpr int HOTKEY_SHOW = 1;

@@ -40,6 +40,7 @@ bool CopyBody(HINTERNET request, const Sink& sink, std::optional<uint64_t> total
               const DownloadOptions& options) {
   std::vector<char> buffer(kBlock);
   uint64_t received = 0;
+  int shown = -1;  // the progress last reported: a fast link's many small pieces report it once
   for (;;) {
     // Waits for the next piece (or the end), however small.
     DWORD available = 0;
@@ -54,7 +55,8 @@ bool CopyBody(HINTERNET request, const Sink& sink, std::optional<uint64_t> total
     received += read;
     if (received > options.maxBytes || (total && received > *total)) return false;
     if (!sink(buffer.data(), read)) return false;
-    if (options.progress) options.progress(ProgressPercent(received, total.value_or(0)));
+    const int percent = ProgressPercent(received, total.value_or(0));
+    if (options.progress && percent != shown) options.progress(shown = percent);
   }
   if (total && received != *total) return false;  // the connection ended early
   if (!total && options.progress) options.progress(100);

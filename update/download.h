@@ -12,7 +12,7 @@
 namespace renova {
 
 struct DownloadOptions {
-  // Called after each block written, with the percentage (see ProgressPercent); may be empty.
+  // Called when the percentage (see ProgressPercent) changes as blocks are written; may be empty.
   std::function<void(int percent)> progress;
   // Once stopped (from another thread or by its deadline), the download ends and fails; may be
   // null.

@@ -769,7 +769,7 @@ TEST_F(E2e, CallsTheUpdateModuleOnItsOwnThreadAndReportsUsageOnTheWindowThread) 
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
   std::wstring uiThread = L" thread=" + std::to_wstring(::GetWindowThreadProcessId(main, nullptr));
-  ASSERT_TRUE(WaitFor([] { return LibraryLog().size() >= 4; }));
+  ASSERT_TRUE(WaitFor([] { return LibraryLog().size() >= 5; }));
   ::Sleep(300);
   std::vector<std::wstring> log = LibraryLog();
   std::vector<std::wstring> report, update;
@@ -780,19 +780,21 @@ TEST_F(E2e, CallsTheUpdateModuleOnItsOwnThreadAndReportsUsageOnTheWindowThread) 
   EXPECT_NE(update[0].find(LR"(/download/update.ini" "stashly" null thread=)"), std::wstring::npos)
       << update[0];
   EXPECT_EQ(update[0].find(uiThread), std::wstring::npos) << update[0];
-  ASSERT_EQ(report.size(), 3u);
+  ASSERT_EQ(report.size(), 4u);
   EXPECT_EQ(report[0], L"CreateInstance statistic=1" + uiThread);
   EXPECT_EQ(report[1], L"QueryInterface statistic=1" + uiThread);
   EXPECT_TRUE(StartsWith(report[2], LR"(Report "http://)")) << report[2];
   EXPECT_NE(report[2].find(LR"(/stat.php?src=stashly&type=open&")" + uiThread), std::wstring::npos)
       << report[2];
+  // Its job done, the object goes (and the library with it).
+  EXPECT_EQ(report[3], L"Release" + uiThread);
 }
 
 TEST_F(E2e, SecondStartMakesNoCallsIntoTheLibraries) {
   std::wstring program = LayOutProgramBesideProbes();
   Program first(program);
   ASSERT_TRUE(first.WaitForWindow());
-  ASSERT_TRUE(WaitFor([] { return LibraryLog().size() >= 4; }));
+  ASSERT_TRUE(WaitFor([] { return LibraryLog().size() >= 5; }));
   ::Sleep(300);
   ::DeleteFileW(LibraryLogPath().c_str());
   Program second(program);
