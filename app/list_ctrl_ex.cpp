@@ -163,8 +163,7 @@ void CListCtrlEx::SelectRows(const std::vector<bool>& rows, int focused) {
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   for (size_t i = 0; i < rows.size() && i < favorites_.size(); ++i) {
     if (!rows[i] && static_cast<int>(i) != focused) continue;
-    state.state =
-        (rows[i] ? LVIS_SELECTED : 0) | (static_cast<int>(i) == focused ? LVIS_FOCUSED : 0);
+    state.state = (rows[i] ? LVIS_SELECTED : 0) | (static_cast<int>(i) == focused ? LVIS_FOCUSED : 0);
     SendMessage(LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
   }
 }
@@ -172,8 +171,8 @@ void CListCtrlEx::SelectRows(const std::vector<bool>& rows, int focused) {
 template <typename Load>
 void CListCtrlEx::Reload(Load load) {
   const std::vector<size_t> selected = Selected();
-  const int focusedRow = static_cast<int>(
-      SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+  const int focusedRow = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                      MAKELPARAM(LVNI_FOCUSED, 0)));
   // The records as the user saw them, to find the same ones in the file as it is now.
   const RecordList seen = selected.empty() && focusedRow < 0 ? RecordList() : favorites_.records();
   load();

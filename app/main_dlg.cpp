@@ -179,8 +179,8 @@ void CMainDlg::Tell(const std::wstring& text, const wchar_t* caption) {
 void CMainDlg::ReportNotStored(StoreResult result) {
   if (result) return;
   // What the reload after the failure found goes in the same box.
-  std::wstring text =
-      std::wstring(L"收藏夹文件无法写入，这次的更改没有保存。\n") + StoreErrorText(result.error());
+  std::wstring text = std::wstring(L"收藏夹文件无法写入，这次的更改没有保存。\n") +
+                      StoreErrorText(result.error());
   if (const std::wstring more = list_.TakeNotice(); !more.empty()) text += L"\n\n" + more;
   Tell(text, L"保存失败");
   // Whatever held the file may have let go meanwhile: show it as it is now.

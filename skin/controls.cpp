@@ -15,13 +15,9 @@
 namespace stashly {
 namespace {
 
-bool FileExists(const std::wstring& path) {
-  return ::PathFileExistsW(path.c_str()) != FALSE;
-}
+bool FileExists(const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; }
 
-void Invalidate(HWND hwnd) {
-  ::InvalidateRect(hwnd, nullptr, FALSE);
-}
+void Invalidate(HWND hwnd) { ::InvalidateRect(hwnd, nullptr, FALSE); }
 
 // The system's accessible object for a standard button, answering for `hwnd` from its style,
 // window text and button messages; 0 when the system has none. The accessibility library is
@@ -250,8 +246,8 @@ void CXButtonImpl::PaintTo(HDC target) {
     ULONGLONG size = image_->GetSize();
     const int imageWidth = ImageSizeWidth(size);
     const int imageHeight = ImageSizeHeight(size);
-    StripSource source =
-        StripSourceFor(imageWidth, frameCount_, state_, checkStyle_ != 0, checked_ != 0);
+    StripSource source = StripSourceFor(imageWidth, frameCount_, state_, checkStyle_ != 0,
+                                        checked_ != 0);
     image_->DrawPart(dc, client.left, client.top, client.right, client.bottom, 0, 0, source.left,
                      source.width, 0, imageHeight, 100);
     if (source.overlayLeft)
@@ -362,9 +358,9 @@ void CXPngEdit::SetBkImage(const std::wstring& path, int frameCount) {
 bool CXPngEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_CREATE: {
-      HWND edit =
-          ::CreateWindowExW(WS_EX_TRANSPARENT, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
-                            0, 0, 0, 0, hwnd(), nullptr, win::CurrentModule(), nullptr);
+      HWND edit = ::CreateWindowExW(WS_EX_TRANSPARENT, L"EDIT", L"",
+                                    WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd(),
+                                    nullptr, win::CurrentModule(), nullptr);
       if (edit) {
         edit_.Subclass(edit);
         ::ShowWindow(edit, SW_SHOW);

@@ -167,8 +167,7 @@ void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
     for (size_t index = 0; index < skin_.List(kind).size(); ++index)
       MakeElement(kind, index, defaultRadio, defaultIndex);
   // The radio object itself, not a lookup by id: another control may carry the same id.
-  if (defaultRadio && defaultRadio->hwnd())
-    ::SendMessageW(defaultRadio->hwnd(), XRM_SETCHECK, 1, 0);
+  if (defaultRadio && defaultRadio->hwnd()) ::SendMessageW(defaultRadio->hwnd(), XRM_SETCHECK, 1, 0);
 }
 
 void CXEasyDialog::LoadBackgrounds() {

@@ -30,9 +30,7 @@ LOGFONTW DefaultGuiLogFont(UINT dpi) {
   return logFont;
 }
 
-CXTextRun::CXTextRun() : font(CopyFont(nullptr)) {
-  face = LogFontOf(nullptr).lfFaceName;
-}
+CXTextRun::CXTextRun() : font(CopyFont(nullptr)) { face = LogFontOf(nullptr).lfFaceName; }
 
 CXTextRun::CXTextRun(const CXTextRun& other)
     : text(other.text),

@@ -506,8 +506,8 @@ TEST_F(Handler, AddOfACjkFolderKeepsItsName) {
 
 // An Explorer window for the handler's messages to belong to.
 win::UniqueWindow ExplorerWindow() {
-  return win::UniqueWindow(::CreateWindowExW(0, L"STATIC", L"Explorer", WS_POPUP | WS_VISIBLE, 0, 0,
-                                             100, 100, nullptr, nullptr, nullptr, nullptr));
+  return win::UniqueWindow(::CreateWindowExW(0, L"STATIC", L"Explorer", WS_POPUP | WS_VISIBLE, 0,
+                                             0, 100, 100, nullptr, nullptr, nullptr, nullptr));
 }
 
 // An add that cannot be written changes nothing, sends no notice and returns the failure; it

@@ -20,7 +20,7 @@ constexpr COLORREF kStrip[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
 // The same strip drawn for twice the scale, in colours of its own.
 constexpr COLORREF kStrip2x[3] = {RGB(200, 200, 0), RGB(0, 200, 200), RGB(200, 0, 200)};
 constexpr COLORREF kCheckStrip[6] = {RGB(50, 50, 50), RGB(60, 60, 60), RGB(70, 70, 70),
-                                     RGB(0, 100, 0),  RGB(0, 110, 0),  RGB(0, 120, 0)};
+                                     RGB(0, 100, 0), RGB(0, 110, 0), RGB(0, 120, 0)};
 const bool kPictoraPresent =
     ::GetFileAttributesW(win::FileBesideProgram(L"Pictora.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
 
@@ -29,15 +29,13 @@ std::string SkinXml() {
       R"(<button msg="5000" xpos="10" ypos="50" width="200" height="100" image="testskin\strip.bmp" imagecount="3" name="Start"/>)"
       R"(<button msg="4000" xpos="220" ypos="50" width="40" height="20"/>)";
   for (int id = 100; id < 110; ++id)
-    buttons += "<button msg=\"" + std::to_string(id) +
-               "\" xpos=\"0\" ypos=\"0\" width=\"1\" height=\"1\"/>";
+    buttons += "<button msg=\"" + std::to_string(id) + "\" xpos=\"0\" ypos=\"0\" width=\"1\" height=\"1\"/>";
   return R"xml(<?xml version="1.0" encoding="UTF-8"?>
 <Dialog>
   <main width="300" height="200" roundcorner="10" title="测试对话框" titlecolor="rgb(255,255,255)"/>
   <sysbutton sysClose="testskin\close.bmp" name="关闭"/>
   <bk bkimage="testskin\bk.bmp" bklayer="testskin\layer.bmp"/>
-  <buttons>)xml" +
-         buttons + R"xml(</buttons>
+  <buttons>)xml" + buttons + R"xml(</buttons>
   <checks><check msg="6000" xpos="10" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6" name="记住我的选择"/></checks>
   <radios>
     <radio msg="7001" group="1" xpos="40" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6" name="Exit"/>
