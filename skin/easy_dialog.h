@@ -39,7 +39,7 @@ class CXTitleBar {
   void CreateIcon(const std::wstring& path);
   void CreateCloseButton(const std::wstring& path, const std::wstring& name);
   void SetTitle(const std::wstring& markup);
-  // Images, places and the title's font again, at `dpi`.
+  // Images, places and the title's font again, at `newDpi`.
   void Rescale(UINT newDpi);
 
  private:
