@@ -433,7 +433,8 @@ void CListCtrlEx::OpenEntry(int index) {
   if (index < 0 || static_cast<size_t>(index) >= favorites_.size()) return;
   const wchar_t* path = favorites_.c_str(static_cast<size_t>(index));
   if (!path[0] || !::PathFileExistsW(path)) return;
-  ::ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOW);
+  if (!openInPlace_ || !openInPlace_(path))
+    ::ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOW);
   ::ShowWindow(::GetParent(hwnd()), SW_HIDE);
 }
 

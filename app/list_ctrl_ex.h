@@ -4,6 +4,7 @@
 // that no longer exist are drawn dimmed; a row whose path is cut shows it whole on hover.
 #include <windows.h>
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -53,6 +54,11 @@ class CListCtrlEx : public win::Window {
   std::wstring TakeNotice();
   bool HasNotice() const { return !notice_.empty(); }
 
+  // How an entry is opened before the shell's "open" is asked: true when `inPlace` took it.
+  void SetOpenInPlace(std::function<bool(const std::wstring& path)> inPlace) {
+    openInPlace_ = std::move(inPlace);
+  }
+
   int GetItemCount() const;
   int GetNextSelected(int after) const;
 
@@ -95,6 +101,7 @@ class CListCtrlEx : public win::Window {
   int iconSize_ = 16;
   win::UniqueFont font_;
   FavoritesModel favorites_;
+  std::function<bool(const std::wstring& path)> openInPlace_;
   ReadResult toldTrouble_ = ReadResult::kRead;
   std::wstring notice_;
   PathPresence presence_;

@@ -99,6 +99,7 @@ LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
   LoadSkin(L"config\\main.xml");
   ::RegisterHotKey(hwnd(), HOTKEY_SHOW, MOD_ALT | MOD_SHIFT, 0);
   CreateListView();
+  list_.SetOpenInPlace([this](const std::wstring& path) { return jump_.Open(path); });
   SetUpKeyboard();
   // The window had the focus before its list was there.
   if (::GetFocus() == hwnd()) ::SetFocus(list_.hwnd());
@@ -153,7 +154,7 @@ void CMainDlg::AddFolder() {
   // The browser has no owner, so the window still takes commands while it is open: a second
   // browser inside the first would re-arm the auto-hide when it returns.
   if (subDialogOpen_) return;
-  subDialogOpen_ = 1;
+  SubDialogScope open(*this);
   wchar_t path[MAX_PATH] = {};
   BROWSEINFOW browse{};
   browse.pszDisplayName = path;
@@ -162,17 +163,16 @@ void CMainDlg::AddFolder() {
   win::UniquePidl chosen(::SHBrowseForFolderW(&browse));
   if (chosen && ::SHGetPathFromIDListW(chosen.get(), path) && path[0] && ::PathFileExistsW(path))
     ReportNotStored(list_.AddFavorite(path));
-  subDialogOpen_ = 0;
 }
 
 void CMainDlg::Tell(const std::wstring& text, const wchar_t* caption) {
   if (text.empty()) return;
-  const int open = subDialogOpen_;
-  subDialogOpen_ = 1;
-  telling_ = true;
-  ::MessageBoxW(hwnd(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
-  telling_ = false;
-  subDialogOpen_ = open;
+  {
+    SubDialogScope open(*this);
+    telling_ = true;
+    ::MessageBoxW(hwnd(), text.c_str(), caption, MB_OK | MB_ICONWARNING);
+    telling_ = false;
+  }
   if (list_.HasNotice()) PostMessage(WM_FAVORITES_NOTICE, 0, 0);
 }
 
@@ -205,15 +205,12 @@ void CMainDlg::AddDropped() {
 }
 
 void CMainDlg::OpenSettings() {
-  subDialogOpen_ = 1;
-  {
-    CSetDlg dialog;
-    if (dialog.RunModal(hwnd()) == IDOK) {
-      DWORD autohide = 0;
-      if (ReadSettingDword(kAutoHideValue, autohide)) autoHide_ = static_cast<int>(autohide);
-    }
+  SubDialogScope open(*this);
+  CSetDlg dialog;
+  if (dialog.RunModal(hwnd()) == IDOK) {
+    DWORD autohide = 0;
+    if (ReadSettingDword(kAutoHideValue, autohide)) autoHide_ = static_cast<int>(autohide);
   }
-  subDialogOpen_ = 0;
 }
 
 void CMainDlg::Close() {
@@ -222,23 +219,22 @@ void CMainDlg::Close() {
     if (exitWhenClose)
       Exit(2);
     else
-      RequestHide();
+      AutoHideLater();
     return;
   }
-  subDialogOpen_ = 1;
   INT_PTR answer = 0;
   int choice = 0;
   {
+    SubDialogScope open(*this);
     CCloseConfirmDlg dialog;
     answer = dialog.RunModal(::GetActiveWindow());
     choice = dialog.result();
   }
-  subDialogOpen_ = 0;
   if (answer != IDOK) return;
   if (choice == CCloseConfirmDlg::kResultExit)
     Exit(2);
   else if (choice == CCloseConfirmDlg::kResultHide)
-    RequestHide();
+    AutoHideLater();
 }
 
 void CMainDlg::Exit(int code) {
@@ -282,7 +278,10 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_HOTKEY:
-      if (wParam == HOTKEY_SHOW) ::ShowWindow(hwnd(), SW_SHOW);
+      if (wParam == HOTKEY_SHOW) {
+        jump_.Remember(::GetForegroundWindow(), hwnd());
+        ::ShowWindow(hwnd(), SW_SHOW);
+      }
       result = 0;
       return true;
     case WM_SETFOCUS:
@@ -300,7 +299,9 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       return true;
     case WM_SHOWWINDOW:
       if (wParam) {
-        // Brought back: a change notice may have gone astray while the window was away.
+        // Brought back (the hot key, a second start): where from, before this comes in front.
+        jump_.Remember(::GetForegroundWindow(), hwnd());
+        // A change notice may have gone astray while the window was away.
         if (list_.hwnd()) list_.LoadFavoritesIfChanged();
         ::SetForegroundWindow(hwnd());
       }
@@ -319,7 +320,9 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case WM_REPORT_USAGE:
-      if (UsageReportWanted()) ReportUsage(CoreletLoader(), UsageReportBase());
+      // Once per start: any program can post this message, and a start is reported only once.
+      if (!usageReported_ && UsageReportWanted()) ReportUsage(CoreletLoader(), UsageReportBase());
+      usageReported_ = true;
       result = 0;
       return true;
     case WM_DPICHANGED:

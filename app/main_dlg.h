@@ -8,6 +8,7 @@
 
 #include "app/command_ids.h"
 #include "app/drop_target.h"
+#include "app/jump_target.h"
 #include "app/list_ctrl_ex.h"
 #include "skin/easy_dialog.h"
 #include "win/unique_any.h"
@@ -62,16 +63,35 @@ class CMainDlg : public CXEasyDialog {
   void OpenSettings();
   void Close();
   void Exit(int code);
-  // The hide request: posted, so it arrives after the handler that made it has finished.
-  void RequestHide() { PostMessage(WM_KILLFOCUS, 0, 0); }
+  // Runs the auto-hide rule once the current handler has finished (a posted WM_KILLFOCUS): the
+  // window hides if auto-hide is on and no sub-dialog is open.
+  void AutoHideLater() { PostMessage(WM_KILLFOCUS, 0, 0); }
+  // While one lives, a sub-dialog or message box of the window is open and the window does not
+  // hide itself.
+  class SubDialogScope {
+   public:
+    explicit SubDialogScope(CMainDlg& owner) : owner_(owner), before_(owner.subDialogOpen_) {
+      owner.subDialogOpen_ = 1;
+    }
+    ~SubDialogScope() { owner_.subDialogOpen_ = before_; }
+    SubDialogScope(const SubDialogScope&) = delete;
+    SubDialogScope& operator=(const SubDialogScope&) = delete;
+
+   private:
+    CMainDlg& owner_;
+    int before_;
+  };
   bool IsOwnControl(HWND window) const { return window && ::GetParent(window) == hwnd(); }
 
   CListCtrlEx list_;
+  // The window the user came from, where an entry opens in place.
+  JumpTarget jump_;
   DropRegistration dropTarget_;
   std::vector<std::wstring> dropped_;
   int autoHide_ = 1;
   int subDialogOpen_ = 0;
   bool telling_ = false;
+  bool usageReported_ = false;
   win::UniqueIcon bigIcon_;
   win::UniqueIcon smallIcon_;
 };

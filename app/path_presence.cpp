@@ -7,16 +7,10 @@
 #include <system_error>
 #include <utility>
 
+#include "core/ascii.h"
+
 namespace stashly {
 namespace {
-
-bool IsAsciiLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
-
-wchar_t FoldAscii(wchar_t c) {
-  return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c;
-}
 
 bool HasDrive(std::wstring_view path) {
   return path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == L':';
@@ -44,7 +38,7 @@ std::wstring UncRoot(std::wstring_view rest, std::wstring_view separators) {
 std::wstring GroupOf(const std::wstring& path) {
   std::wstring root = PresenceRoot(path);
   if (root.empty()) return path;
-  for (wchar_t& c : root) c = FoldAscii(c);
+  for (wchar_t& c : root) c = AsciiLower(c);
   return root;
 }
 
@@ -54,8 +48,7 @@ std::wstring PresenceRoot(std::wstring_view path) {
   if (path.starts_with(LR"(\\?\)") || path.starts_with(LR"(\\.\)")) {
     // These prefixes take no forward slashes.
     std::wstring_view rest = path.substr(4);
-    if (rest.size() >= 4 && FoldAscii(rest[0]) == L'u' && FoldAscii(rest[1]) == L'n' &&
-        FoldAscii(rest[2]) == L'c' && rest[3] == L'\\') {
+    if (rest.size() >= 4 && EqualsAsciiNoCase(rest.substr(0, 4), LR"(UNC\)")) {
       return UncRoot(rest.substr(4), L"\\");
     }
     return HasDrive(rest) ? std::wstring(rest.substr(0, 2)) : std::wstring();
@@ -67,65 +60,82 @@ std::wstring PresenceRoot(std::wstring_view path) {
   return HasDrive(path) ? std::wstring(path.substr(0, 2)) : std::wstring();
 }
 
-// Everything the threads share. A stuck worker holds it too, so it lives until the last of them
-// lets go.
+// Everything the threads share: the user-interface thread (Refresh, Get, TakeNotice), the
+// watchdog and the workers. A stuck worker holds it too, so it lives until the last of them lets
+// go. The rules, all under `mutex`:
+//  - One worker is in charge at a time (`probe.worker`). The watchdog starts one when the round
+//    has paths left and none is in charge, and abandons one whose probe runs past the time-out;
+//    an abandoned worker may stay blocked in its probe, and when it comes back it finds that it
+//    is no longer in charge and leaves, touching nothing but `busy`.
+//  - An answer belongs to the round it was asked in: one from an older round is dropped, and so
+//    is kUnknown.
+//  - A group with a probe under way (`busy`, abandoned ones included) or that timed out this
+//    round (`round.skipped`) is not probed again this round.
+//  - The notice is called once until TakeNotice re-arms it, outside `mutex` and under
+//    `noticeMutex`, which the destructor takes to drop the notice for good.
 struct PathPresence::Shared {
   struct Item {
     std::wstring path;
     std::wstring group;
   };
+  // What one Refresh asked for.
+  struct Round {
+    std::vector<Item> queue;
+    size_t next = 0;
+    unsigned long long generation = 0;
+    std::set<std::wstring> skipped;  // groups that timed out
+  };
+  // The worker in charge and the probe it is running, as the watchdog sees them.
+  struct Probe {
+    unsigned long long worker = 0;  // 0: none in charge
+    unsigned long long lastWorker = 0;
+    unsigned long long count = 0;  // tells the watchdog one probe from the next
+    bool running = false;
+    std::chrono::steady_clock::time_point start;
+    std::wstring group;
+  };
 
   Shared(PresenceProbe probe, PresenceNotice notice, std::chrono::milliseconds timeout)
-      : probe(std::move(probe)), timeout(timeout), notice(std::move(notice)) {}
+      : probeFunction(std::move(probe)), timeout(timeout), notice(std::move(notice)) {}
 
   // The worker's thread: probes this round's paths in order until none is left, the owner
   // closes, or the watchdog gives up on it.
   static void Work(std::shared_ptr<Shared> self, unsigned long long id);
-  // The watchdog's thread: starts a worker when there is work and none is in charge, and
-  // abandons one whose probe has run past the time-out.
+  // The watchdog's thread.
   static void Watch(std::shared_ptr<Shared> self);
 
-  // The next path whose root neither timed out this round nor is held by a stuck probe.
+  // The next path whose group is neither skipped nor busy.
   const Item* NextItem() {
-    while (next < queue.size()) {
-      const Item& item = queue[next++];
-      if (!skipped.contains(item.group) && !busy.contains(item.group)) return &item;
+    while (round.next < round.queue.size()) {
+      const Item& item = round.queue[round.next++];
+      if (!round.skipped.contains(item.group) && !busy.contains(item.group)) return &item;
     }
     return nullptr;
   }
 
   void StartWorker(const std::shared_ptr<Shared>& self) {
-    worker = ++lastWorker;
+    probe.worker = ++probe.lastWorker;
     try {
-      std::thread(&Shared::Work, self, worker).detach();
+      std::thread(&Shared::Work, self, probe.worker).detach();
     } catch (const std::system_error&) {
       // No thread to spare: the rest of this round stays as it is.
-      worker = 0;
-      next = queue.size();
+      probe.worker = 0;
+      round.next = round.queue.size();
     }
   }
 
-  const PresenceProbe probe;
+  const PresenceProbe probeFunction;
   const std::chrono::milliseconds timeout;
 
   std::mutex mutex;
   std::condition_variable wake;  // the watchdog's: work queued, a probe started, closing
   bool closing = false;
   std::map<std::wstring, Presence, std::less<>> known;
-  std::vector<Item> queue;
-  size_t next = 0;
-  unsigned long long generation = 0;  // one per Refresh; older answers are dropped
-  std::set<std::wstring> skipped;     // groups that timed out this round
-  std::set<std::wstring> busy;        // groups with a probe under way, abandoned ones included
+  Round round;
+  Probe probe;
+  std::set<std::wstring> busy;
   bool noticeArmed = true;
-  unsigned long long worker = 0;  // the worker in charge, 0 for none
-  unsigned long long lastWorker = 0;
-  unsigned long long probes = 0;  // tells the watchdog one probe from the next
-  bool probing = false;
-  std::chrono::steady_clock::time_point probeStart;
-  std::wstring probeGroup;
 
-  // Held while the notice runs, so that the destructor can wait one out and drop it.
   std::mutex noticeMutex;
   PresenceNotice notice;
 };
@@ -133,34 +143,34 @@ struct PathPresence::Shared {
 void PathPresence::Shared::Work(std::shared_ptr<Shared> self, unsigned long long id) {
   Shared& s = *self;
   std::unique_lock lock(s.mutex);
-  while (!s.closing && s.worker == id) {
+  while (!s.closing && s.probe.worker == id) {
     const Item* next = s.NextItem();
     if (!next) {
-      s.worker = 0;
+      s.probe.worker = 0;
       return;
     }
     const Item item = *next;
-    const unsigned long long generation = s.generation;
+    const unsigned long long generation = s.round.generation;
     s.busy.insert(item.group);
-    s.probing = true;
-    s.probeStart = std::chrono::steady_clock::now();
-    s.probeGroup = item.group;
-    ++s.probes;
+    s.probe.running = true;
+    s.probe.start = std::chrono::steady_clock::now();
+    s.probe.group = item.group;
+    ++s.probe.count;
     s.wake.notify_all();
     lock.unlock();
 
     Presence answer = Presence::kUnknown;
     try {
-      answer = s.probe(item.path);
+      answer = s.probeFunction(item.path);
     } catch (...) {
       // A probe that fails knows nothing.
     }
 
     lock.lock();
     s.busy.erase(item.group);
-    if (s.closing || s.worker != id) return;  // abandoned: another worker has taken over
-    s.probing = false;
-    if (generation != s.generation || answer == Presence::kUnknown) continue;
+    if (s.closing || s.probe.worker != id) return;  // abandoned: another worker has taken over
+    s.probe.running = false;
+    if (generation != s.round.generation || answer == Presence::kUnknown) continue;
     Presence& known = s.known[item.path];
     if (known == answer) continue;
     known = answer;
@@ -179,18 +189,18 @@ void PathPresence::Shared::Watch(std::shared_ptr<Shared> self) {
   Shared& s = *self;
   std::unique_lock lock(s.mutex);
   while (!s.closing) {
-    if (s.worker == 0 && s.next < s.queue.size()) {
+    if (s.probe.worker == 0 && s.round.next < s.round.queue.size()) {
       s.StartWorker(self);
-    } else if (s.worker != 0 && s.probing) {
-      const unsigned long long probe = s.probes;
-      const bool moved = s.wake.wait_until(lock, s.probeStart + s.timeout, [&] {
-        return s.closing || !s.probing || s.probes != probe;
+    } else if (s.probe.worker != 0 && s.probe.running) {
+      const unsigned long long count = s.probe.count;
+      const bool moved = s.wake.wait_until(lock, s.probe.start + s.timeout, [&] {
+        return s.closing || !s.probe.running || s.probe.count != count;
       });
       if (!moved) {
         // The worker keeps its blocked call; a fresh one carries on with the rest of the round.
-        s.skipped.insert(s.probeGroup);
-        s.probing = false;
-        s.worker = 0;
+        s.round.skipped.insert(s.probe.group);
+        s.probe.running = false;
+        s.probe.worker = 0;
       }
     } else {
       s.wake.wait(lock);
@@ -236,10 +246,10 @@ void PathPresence::Refresh(std::vector<std::wstring> paths) {
       if (auto found = s.known.find(item.path); found != s.known.end()) known.insert(*found);
     }
     s.known = std::move(known);
-    s.queue = std::move(queue);
-    s.next = 0;
-    s.skipped.clear();
-    ++s.generation;
+    s.round.queue = std::move(queue);
+    s.round.next = 0;
+    s.round.skipped.clear();
+    ++s.round.generation;
   }
   s.wake.notify_all();
 }

@@ -32,14 +32,28 @@ if(CMAKE_CROSSCOMPILING AND BUILD_TESTING)
   set_tests_properties(loopback.stop PROPERTIES FIXTURES_CLEANUP loopback)
 endif()
 
-# stashly_add_test(<name> SOURCES ... [LIBS ...] [CODEPAGES | MIXED_CODEPAGES] [NO_MAIN] [LOOPBACK])
+# stashly_add_signing(<fixture> [<certificate> <input> <output>]...)
+# A test that makes throw-away code-signing certificates and signs files with them
+# (testing/sign-for-tests), run before every suite that names <fixture> in its FIXTURES.
+function(stashly_add_signing fixture)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  add_test(NAME ${fixture} COMMAND ${PROJECT_SOURCE_DIR}/testing/sign-for-tests
+           ${CMAKE_CURRENT_BINARY_DIR}/${fixture} ${ARGN})
+  set_tests_properties(${fixture} PROPERTIES FIXTURES_SETUP ${fixture})
+endfunction()
+
+# stashly_add_test(<name> SOURCES ... [LIBS ...] [FIXTURES ...] [CODEPAGES | MIXED_CODEPAGES]
+#                  [NO_MAIN] [LOOPBACK])
 # A GoogleTest program and one ctest entry for it. Under Wine the program runs with the ANSI
 # code page 1252; CODEPAGES adds a second entry that runs it under 936; MIXED_CODEPAGES adds two
 # more, where the user's code page (the thread's) differs from the system's ANSI one, as when a
 # user's Formats differ from the system locale: 1252 with 936 (.cp1252t936) and the reverse.
-# LOOPBACK runs it with the loopback HTTP server up (testing/loopback.h finds it).
+# LOOPBACK runs it with the loopback HTTP server up (testing/loopback.h finds it); FIXTURES names
+# further set-up tests.
 function(stashly_add_test name)
-  cmake_parse_arguments(T "CODEPAGES;MIXED_CODEPAGES;NO_MAIN;LOOPBACK" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "CODEPAGES;MIXED_CODEPAGES;NO_MAIN;LOOPBACK" "" "SOURCES;LIBS;FIXTURES" ${ARGN})
   if(NOT BUILD_TESTING)
     return()
   endif()
@@ -66,7 +80,7 @@ function(stashly_add_test name)
       if(T_CODEPAGES OR T_MIXED_CODEPAGES)
         set(test ${name}.cp${pages})
       endif()
-      set(fixtures wine)
+      set(fixtures wine ${T_FIXTURES})
       set(environment "STASHLY_LANG=${lang};STASHLY_EXPECT_ACP=${acp};GTEST_OUTPUT=xml:Z:${STASHLY_TEST_RESULTS}/${test}.xml")
       list(LENGTH parts fields)
       if(fields GREATER 2)

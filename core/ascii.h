@@ -12,6 +12,11 @@ constexpr Char AsciiLower(Char c) {
 }
 
 template <typename Char>
+constexpr bool IsAsciiLetter(Char c) {
+  return AsciiLower(c) >= Char('a') && AsciiLower(c) <= Char('z');
+}
+
+template <typename Char>
 constexpr bool EqualsAsciiNoCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -24,6 +29,10 @@ constexpr bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
 }
 constexpr bool EqualsAsciiNoCase(std::wstring_view a, std::wstring_view b) {
   return EqualsAsciiNoCase<wchar_t>(a, b);
+}
+
+constexpr bool StartsWithAsciiNoCase(std::wstring_view text, std::wstring_view prefix) {
+  return text.size() >= prefix.size() && EqualsAsciiNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace stashly

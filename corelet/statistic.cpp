@@ -32,16 +32,17 @@ struct Request {
 };
 
 // Sends the request and closes it as soon as the answer's headers are in; the body is not read.
+// It goes as the update module's requests go: no cookie (one set by the server would tell more
+// about the person than the report does), the same time-outs and the same few redirects.
 void Send(const std::wstring& address) {
   win::InternetSession session = win::OpenInternetSession(kAgent);
   if (!session.handle) return;
-  win::UniqueInternet request(::InternetOpenUrlW(session.handle.get(), address.c_str(), nullptr, 0,
-                                                 INTERNET_FLAG_NO_CACHE_WRITE, 0));
+  win::OpenWebAddress(session.handle.get(), address, nullptr);
 }
 
 std::wstring ProgramVersion() {
   win::ComPtr<stashly::IVersion> version;
-  version.Attach(static_cast<stashly::IVersion*>(NewObject(&stashly::IID_IVersion)));
+  version.Attach(NewObjectAs<stashly::IVersion>(stashly::IID_IVersion));
   wchar_t text[kVersionLength] = {};
   if (version) {
     const std::wstring program = win::ModuleFilePath();
@@ -53,7 +54,7 @@ std::wstring ProgramVersion() {
 
 std::wstring MachineId() {
   win::ComPtr<stashly::IRegister> registrar;
-  registrar.Attach(static_cast<stashly::IRegister*>(NewObject(&stashly::IID_IRegister)));
+  registrar.Attach(NewObjectAs<stashly::IRegister>(stashly::IID_IRegister));
   char id[33] = {};
   if (registrar) registrar->GetMachineId(id);
   return win::ToWide(id, CP_THREAD_ACP);

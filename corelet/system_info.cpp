@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/ascii.h"
 #include "corelet/objects.h"
 #include "win/com_ptr.h"
 #include "win/text.h"
@@ -19,10 +20,6 @@ namespace {
 // CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER
 constexpr DWORD kLocatorContext = 0x17;
 constexpr wchar_t kDiskQuery[] = L"SELECT * FROM  Win32_DiskDrive ";
-
-bool IsDriveLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
 
 // The "Model" of the first disk drive the management service lists, or nothing. The calling
 // thread has COM initialised.
@@ -72,7 +69,7 @@ const char* CSystemInfo::GetCPUID() {
 
 int CSystemInfo::GetDriveKind(wchar_t letter) {
   // Only a letter names a drive; anything else would make another device name.
-  if (!IsDriveLetter(letter)) return 0;
+  if (!stashly::IsAsciiLetter(letter)) return 0;
   wchar_t device[] = L"\\\\.\\?:";
   device[4] = letter;
   win::UniqueFile volume(::CreateFileW(device, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -122,14 +119,14 @@ const char* CSystemInfo::GetDiskModel() {
 void CRegister::GetMachineId(char* out) {
   if (!out) return;
   win::ComPtr<stashly::IDiskInfo> disk;
-  disk.Attach(static_cast<stashly::IDiskInfo*>(NewObject(&stashly::IID_IDiskInfo)));
+  disk.Attach(NewObjectAs<stashly::IDiskInfo>(stashly::IID_IDiskInfo));
   if (!disk) return;
   const char* model = disk->GetDiskModel();
   if (!model) return;
   char copy[MAX_PATH] = {};
   std::strncpy(copy, model, MAX_PATH - 1);
   win::ComPtr<stashly::IMD5> md5;
-  md5.Attach(static_cast<stashly::IMD5*>(NewObject(&stashly::IID_IMD5)));
+  md5.Attach(NewObjectAs<stashly::IMD5>(stashly::IID_IMD5));
   if (md5) md5->MD5String(copy, out);
 }
 

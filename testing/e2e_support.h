@@ -47,6 +47,27 @@ inline std::vector<HWND> WindowsTitled(const wchar_t* title) {
   return found;
 }
 
+// Whether a top-level window whose title holds `text` came up (the shell's view of a folder the
+// program opened), closing every such window. The shell's first window in a fresh prefix can
+// take long; one that came up late would take the keyboard from the next test.
+inline bool CloseWindowsShowing(const wchar_t* text, DWORD timeoutMs = 60000) {
+  bool seen = false;
+  WaitFor(
+      [&] {
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetNextWindow(w, GW_HWNDNEXT)) {
+          wchar_t title[512] = {};
+          ::GetWindowTextW(w, title, 512);
+          if (::wcsstr(title, text)) {
+            ::PostMessageW(w, WM_CLOSE, 0, 0);
+            seen = true;
+          }
+        }
+        return seen;
+      },
+      timeoutMs);
+  return seen;
+}
+
 // The program's main windows: of its own class, with its title.
 inline std::vector<HWND> MainWindows() {
   std::vector<HWND> found;

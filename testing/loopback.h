@@ -2,7 +2,9 @@
 // The Windows side of the loopback HTTP server (testing/loopback_server.py), which ctest starts
 // for suites registered with LOOPBACK: its address, and the requests it has received.
 #include <windows.h>
+#include <wincrypt.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -14,8 +16,9 @@
 namespace stashly::testing {
 
 struct LoopbackRequest {
-  std::string path;   // with its query
-  std::string agent;  // the User-Agent header, "-" when there was none
+  std::string path;    // with its query
+  std::string agent;   // the User-Agent header, "-" when there was none
+  std::string cookie;  // the Cookie header, "-" when there was none
 };
 
 class Loopback {
@@ -28,6 +31,19 @@ class Loopback {
   // "http://127.0.0.1:<port>" + path.
   static std::wstring Url(const std::wstring& path) {
     return L"http://127.0.0.1:" + std::to_wstring(Port()) + path;
+  }
+  // The same answers over https, from the port the server picked for it.
+  static std::wstring SecureUrl(const std::wstring& path) {
+    const std::string port = win::testing::FileBytes(Folder() + L"\\tls.port");
+    return L"https://127.0.0.1:" + std::wstring(port.begin(), port.end()) + path;
+  }
+  // Makes this user's system trust the https side's certificate, as a root. (Wine asks nobody;
+  // Windows would.)
+  static bool TrustSecureServer() {
+    const std::string der = win::testing::FileBytes(Folder() + L"\\tls\\cert.der");
+    return !der.empty() &&
+           ::CertAddEncodedCertificateToSystemStoreW(
+               L"Root", reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
   }
   // A file the server answers with for its name (under its files folder).
   static std::wstring ServedFile(const std::wstring& name) {
@@ -52,10 +68,13 @@ class Loopback {
       text.append(buffer, read);
     size_t start = 0;
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-      const std::string line = text.substr(start, end - start);
-      const size_t tab = line.find('\t');
-      requests.push_back(
-          {line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1)});
+      std::vector<std::string> fields;
+      for (size_t at = start, tab; at <= end; at = tab + 1) {
+        tab = std::min(text.find('\t', at), end);
+        fields.push_back(text.substr(at, tab - at));
+      }
+      fields.resize(3);
+      requests.push_back({fields[0], fields[1], fields[2]});
     }
     return requests;
   }

@@ -1,33 +1,22 @@
 #include "update/download.h"
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "update/update_logic.h"
-#include "win/internet.h"
 #include "win/unique_any.h"
 
 namespace renova {
 namespace {
 
-// Reads of 256 KB make a download a little faster than a plain copy in 64 KB reads (fewer
-// calls, fewer writes); the cancel flag is looked at between them, so on a slow connection a
-// cancel takes effect once the current read is in. (Asking what has arrived before each read,
-// to keep reads short on a slow link, made a fast download six times slower under Wine.)
+// Each read asks for what has arrived (up to 256 KB), never for more: under Wine a read that
+// waits for bytes a slow server has yet to send cannot be cut short (closing its handle, or
+// IRF_NO_WAIT, does not end it), so a stop would wait for them too. On loopback this costs
+// throughput (Wine hands out 8 KB at a time); on a real link the network is far slower.
 constexpr DWORD kBlock = 256 * 1024;
-// A server that stops answering gives up the connection after this long.
-constexpr DWORD kTimeoutMs = 15000;
-// Redirects are followed by hand, to web addresses only and not for ever.
-constexpr int kRedirects = 10;
-
-void SetTimeouts(HINTERNET session) {
-  DWORD timeout = kTimeoutMs;
-  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                       INTERNET_OPTION_RECEIVE_TIMEOUT})
-    ::InternetSetOptionW(session, option, &timeout, sizeof timeout);
-}
 
 bool WriteAll(HANDLE file, const char* data, DWORD size) {
   while (size > 0) {
@@ -42,15 +31,25 @@ bool WriteAll(HANDLE file, const char* data, DWORD size) {
 // Where the body goes, piece by piece; false stops the download.
 using Sink = std::function<bool(const char* data, DWORD size)>;
 
+bool Stopped(const DownloadOptions& options) {
+  return options.stop && options.stop->Stopped();
+}
+
 // The body of `request` into `sink`, checked against what the server announced.
 bool CopyBody(HINTERNET request, const Sink& sink, std::optional<uint64_t> total,
               const DownloadOptions& options) {
   std::vector<char> buffer(kBlock);
   uint64_t received = 0;
   for (;;) {
-    if (options.cancel && options.cancel->load()) return false;
+    // Waits for the next piece (or the end), however small.
+    DWORD available = 0;
+    if (Stopped(options) || !::InternetQueryDataAvailable(request, &available, 0, 0) ||
+        Stopped(options))
+      return false;
     DWORD read = 0;
-    if (!::InternetReadFile(request, buffer.data(), kBlock, &read)) return false;
+    if (!::InternetReadFile(request, buffer.data(),
+                            available ? std::min(available, kBlock) : kBlock, &read))
+      return false;
     if (read == 0) break;  // the end of the body
     received += read;
     if (received > options.maxBytes || (total && received > *total)) return false;
@@ -62,52 +61,14 @@ bool CopyBody(HINTERNET request, const Sink& sink, std::optional<uint64_t> total
   return true;
 }
 
-DWORD StatusCode(HINTERNET request) {
-  DWORD status = 0;
-  DWORD size = sizeof status;
-  if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                        nullptr))
-    return 0;
-  return status;
-}
-
-std::wstring Location(HINTERNET request) {
-  std::wstring location(1024, L'\0');
-  DWORD size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
-  if (!::HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location.data(), &size, nullptr)) return {};
-  location.resize(size / sizeof(wchar_t));
-  return location;
-}
-
-// The answer to `url` once it is 200, following at most kRedirects redirects to web addresses;
-// null for any other answer.
-win::UniqueInternet Open(HINTERNET session, std::wstring url) {
-  for (int redirects = 0;; ++redirects) {
-    win::UniqueInternet request(
-        ::InternetOpenUrlW(session, url.c_str(), nullptr, 0,
-                           INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT, 0));
-    if (!request) return {};
-    const DWORD status = StatusCode(request.get());
-    if (status == HTTP_STATUS_OK) return request;
-    const bool redirect = status == HTTP_STATUS_MOVED || status == HTTP_STATUS_REDIRECT ||
-                          status == HTTP_STATUS_REDIRECT_METHOD ||
-                          status == HTTP_STATUS_REDIRECT_KEEP_VERB || status == 308;
-    if (!redirect || redirects == kRedirects) return {};
-    std::optional<std::wstring> next = ResolveRedirect(url, Location(request.get()));
-    if (!next) return {};
-    url = std::move(*next);
-  }
-}
-
 // Opens `url` and copies its body into `sink`, with every check of DownloadToFile; `begin` runs
 // once the answer is known to be the resource, before the first byte goes to the sink.
 bool Download(const wchar_t* url, const Sink& sink, const DownloadOptions& options,
               const std::function<bool()>& begin) {
-  if (!url || !IsWebAddress(url)) return false;
+  if (!url) return false;
   win::InternetSession session = win::OpenInternetSession(nullptr);
   if (!session.connected || !session.handle) return false;
-  SetTimeouts(session.handle.get());
-  win::UniqueInternet request = Open(session.handle.get(), url);
+  win::WebRequest request = win::OpenWebAddress(session.handle.get(), url, options.stop);
   if (!request) return false;
 
   std::optional<uint64_t> total;

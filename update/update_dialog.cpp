@@ -4,7 +4,9 @@
 #include <process.h>
 #include <shellapi.h>
 
+#include "core/web_address.h"
 #include "update/download.h"
+#include "update/installer_trust.h"
 #include "update/renova_resource.h"
 #include "update/update_logic.h"
 #include "win/shell_paths.h"
@@ -15,8 +17,9 @@ namespace {
 
 // Worker -> dialog: wParam is the percentage downloaded.
 constexpr UINT kProgressMessage = WM_APP + 1;
-// Worker -> dialog: the download has ended, whichever way.
+// Worker -> dialog: the download has ended; wParam is how (Outcome).
 constexpr UINT kDoneMessage = WM_APP + 2;
+enum Outcome : WPARAM { kFailed, kReady, kRefused };
 
 std::wstring ResourceString(UINT id) {
   const wchar_t* text = nullptr;
@@ -65,7 +68,7 @@ CMainDlg::CMainDlg(std::wstring installerAddress, std::wstring productKey, std::
       webSite_(std::move(webSite)) {}
 
 CMainDlg::~CMainDlg() {
-  stop_ = true;
+  stop_.Stop();
   WaitForWorker();
 }
 
@@ -109,6 +112,13 @@ void CMainDlg::ShowProgress(int percent) {
                     FillIn(ResourceString(IDS_PROGRESS), {std::to_wstring(percent)}).c_str());
 }
 
+void CMainDlg::ShowRefusal() {
+  ::SetWindowTextW(QuestionLine(hwnd()), ResourceString(IDS_REFUSED).c_str());
+  ::ShowWindow(progressBar_, SW_HIDE);
+  ::ShowWindow(::GetDlgItem(hwnd(), IDC_STATUS), SW_HIDE);
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(hwnd(), IDCANCEL)), TRUE);
+}
+
 unsigned __stdcall CMainDlg::Worker(void* argument) {
   auto* self = static_cast<CMainDlg*>(argument);
   const HWND window = self->window_;
@@ -119,22 +129,26 @@ unsigned __stdcall CMainDlg::Worker(void* argument) {
   const std::wstring path = folder.empty() ? std::wstring() : win::CombinePath(folder, *name);
   self->installerFolder_ = folder;
   self->installerPath_ = path;
+  Outcome outcome = kFailed;
   if (!path.empty()) {
     DownloadOptions options;
     options.progress = [window](int percent) {
       ::PostMessageW(window, kProgressMessage, static_cast<WPARAM>(percent), 0);
     };
-    options.cancel = &self->stop_;
-    self->downloaded_ = DownloadToFile(self->installerAddress_.c_str(), path.c_str(), options);
+    options.stop = &self->stop_;
+    if (DownloadToFile(self->installerAddress_.c_str(), path.c_str(), options) &&
+        !self->stop_.Stopped())
+      outcome = MayStartInstaller(path.c_str()) ? kReady : kRefused;
   }
-  if (!self->downloaded_ && !folder.empty()) ::RemoveDirectoryW(folder.c_str());
-  ::PostMessageW(window, kDoneMessage, 0, 0);
+  self->ready_ = outcome == kReady;
+  if (outcome != kReady) self->DiscardInstaller();
+  ::PostMessageW(window, kDoneMessage, outcome, 0);
   return 0;
 }
 
 void CMainDlg::DiscardInstaller() {
-  ::DeleteFileW(installerPath_.c_str());
-  ::RemoveDirectoryW(installerFolder_.c_str());
+  if (!installerPath_.empty()) ::DeleteFileW(installerPath_.c_str());
+  if (!installerFolder_.empty()) ::RemoveDirectoryW(installerFolder_.c_str());
 }
 
 void CMainDlg::StartInstaller() {
@@ -166,14 +180,14 @@ bool CMainDlg::Run() {
     // The loop ended on somebody else's quit (or an error): that is no go-ahead. The quit is
     // passed on to whoever runs the loop outside.
     userCancelled_ = true;
-    stop_ = true;
+    stop_.Stop();
     DestroyWindow();
     if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
   }
   WaitForWorker();
-  if (downloaded_ && !userCancelled_)
+  if (ready_ && !userCancelled_)
     StartInstaller();
-  else if (downloaded_)
+  else if (ready_)
     DiscardInstaller();
   return true;
 }
@@ -192,7 +206,7 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
           return true;
         case IDCANCEL:  // "取消", Esc and the close box
           userCancelled_ = true;
-          stop_ = true;
+          stop_.Stop();  // ends the transfer at once, from this thread
           Close();
           result = 0;
           return true;
@@ -203,7 +217,10 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       result = 0;
       return true;
     case kDoneMessage:
-      Close();
+      if (wParam == kRefused)
+        ShowRefusal();
+      else
+        Close();
       result = 0;
       return true;
   }
@@ -213,7 +230,7 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 bool ShowUpdateDialog(const std::wstring& installerAddress, const std::wstring& productKey,
                       const std::wstring& newVersion, const std::wstring& info,
                       const std::wstring& webSite) {
-  if (!IsWebAddress(installerAddress)) return false;
+  if (!stashly::IsWebAddress(installerAddress)) return false;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   CMainDlg dialog(installerAddress, productKey, newVersion, info, webSite);

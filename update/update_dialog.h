@@ -9,6 +9,7 @@
 
 #include "update/hyperlink.h"
 #include "win/dialog.h"
+#include "win/internet.h"
 #include "win/unique_any.h"
 
 namespace renova {
@@ -20,8 +21,10 @@ class CMainDlg : public win::Dialog {
   // Stops and waits for a worker that still runs: the module is never unloaded under it.
   ~CMainDlg() override;
 
-  // Runs the dialog until it closes; then, when the installer arrived whole and the user did not
-  // cancel, starts it. False when the dialog could not be made.
+  // Runs the dialog until it closes; then, when the installer arrived whole, passed the trust
+  // check (MayStartInstaller) and the user did not cancel, starts it. An installer that fails the
+  // check is deleted at once and the dialog says so until the user closes it. False when the
+  // dialog could not be made.
   bool Run();
 
  protected:
@@ -32,6 +35,7 @@ class CMainDlg : public win::Dialog {
   void StartDownload();
   void Close();
   void ShowProgress(int percent);
+  void ShowRefusal();
   void WaitForWorker();
   void StartInstaller();
   void DiscardInstaller();
@@ -45,9 +49,9 @@ class CMainDlg : public win::Dialog {
   // Written by the worker before the download starts, read after it has ended.
   std::wstring installerFolder_;
   std::wstring installerPath_;
-  HWND window_ = nullptr;  // the dialog's window, for the worker's messages
-  std::atomic<bool> downloaded_{false};
-  std::atomic<bool> stop_{false};
+  HWND window_ = nullptr;           // the dialog's window, for the worker's messages
+  std::atomic<bool> ready_{false};  // downloaded whole and trusted
+  win::WebStop stop_;
   bool userCancelled_ = false;
   bool closed_ = false;
   HWND progressBar_ = nullptr;

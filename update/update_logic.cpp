@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "core/ascii.h"
+#include "core/web_address.h"
 
 namespace renova {
 namespace {
@@ -23,25 +24,6 @@ int32_t LeadingInt(std::wstring_view text) {
   return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : value);
 }
 
-bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() &&
-         stashly::EqualsAsciiNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-// The part after "scheme://" up to the path, or nothing for an address of another scheme.
-std::optional<std::wstring_view> Authority(std::wstring_view address, size_t* schemeLength) {
-  for (std::wstring_view scheme : {L"http://", L"https://"}) {
-    if (!StartsWithNoCase(address, scheme)) continue;
-    std::wstring_view rest = address.substr(scheme.size());
-    const size_t end = rest.find_first_of(L"/?#");
-    rest = rest.substr(0, end);
-    if (rest.empty() || rest.find_first_of(L"\\ ") != std::wstring_view::npos) return std::nullopt;
-    if (schemeLength) *schemeLength = scheme.size();
-    return rest;
-  }
-  return std::nullopt;
-}
-
 bool IsReservedName(std::wstring_view name) {
   // Device names are reserved whatever the extension, and blanks before it do not count:
   // "con.exe" and "nul .exe" name devices too.
@@ -49,13 +31,19 @@ bool IsReservedName(std::wstring_view name) {
   while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
   for (std::wstring_view reserved : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
     if (stashly::EqualsAsciiNoCase(stem, reserved)) return true;
-  if (stem.size() == 4 && (StartsWithNoCase(stem, L"COM") || StartsWithNoCase(stem, L"LPT")) &&
+  if (stem.size() == 4 &&
+      (stashly::StartsWithAsciiNoCase(stem, L"COM") ||
+       stashly::StartsWithAsciiNoCase(stem, L"LPT")) &&
       stem[3] >= L'0' && stem[3] <= L'9')
     return true;
   return false;
 }
 
 }  // namespace
+
+bool SamePublisher(const Publisher& a, const Publisher& b) {
+  return (!a.commonName.empty() || !a.organization.empty()) && a == b;
+}
 
 uint64_t VersionToNumber(std::wstring_view text) {
   uint64_t value = 0;
@@ -75,40 +63,18 @@ uint64_t VersionToNumber(std::wstring_view text) {
   return value;
 }
 
-bool IsWebAddress(std::wstring_view address) {
-  return Authority(address, nullptr).has_value();
-}
-
 std::wstring WebSiteOf(std::wstring_view address) {
   size_t schemeLength = 0;
-  const auto authority = Authority(address, &schemeLength);
+  const auto authority = stashly::WebAuthority(address, &schemeLength);
   if (!authority) return {};
   std::wstring site(address.substr(0, schemeLength));
   site.append(*authority).push_back(L'/');
   return site;
 }
 
-std::optional<std::wstring> ResolveRedirect(std::wstring_view address, std::wstring_view location) {
-  size_t schemeLength = 0;
-  const auto authority = Authority(address, &schemeLength);
-  if (!authority || location.empty()) return std::nullopt;
-  if (location.find(L':') != std::wstring_view::npos &&
-      location.find(L':') < location.find_first_of(L"/?#"))
-    return IsWebAddress(location) ? std::optional<std::wstring>(location) : std::nullopt;
-  if (location.substr(0, 2) == L"//") return std::nullopt;  // another host without a scheme
-  std::wstring resolved(address.substr(0, schemeLength + authority->size()));
-  if (location.front() == L'/') return resolved.append(location);
-  // Relative: beside the last path component of the address.
-  std::wstring_view path = address.substr(schemeLength + authority->size());
-  path = path.substr(0, path.find_first_of(L"?#"));
-  const size_t slash = path.find_last_of(L'/');
-  resolved.append(slash == std::wstring_view::npos ? L"/" : path.substr(0, slash + 1));
-  return resolved.append(location);
-}
-
 std::optional<std::wstring> InstallerFileName(std::wstring_view address) {
   size_t schemeLength = 0;
-  const auto authority = Authority(address, &schemeLength);
+  const auto authority = stashly::WebAuthority(address, &schemeLength);
   if (!authority) return std::nullopt;
   std::wstring_view path = address.substr(schemeLength + authority->size());
   path = path.substr(0, path.find_first_of(L"?#"));

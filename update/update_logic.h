@@ -1,7 +1,7 @@
 #pragma once
 // The update module's decisions that need no Windows: comparing versions, what may be
-// downloaded and under which name, the maker's web site, the release notes' line breaks, the
-// progress scale and the link colours.
+// downloaded and under which name, whose installer may start, the maker's web site, the release
+// notes' line breaks, the progress scale and the link colours.
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -10,23 +10,30 @@
 
 namespace renova {
 
+// The fields of a signing certificate's subject that name the publisher, as they stand in it.
+struct Publisher {
+  std::wstring commonName;    // CN
+  std::wstring organization;  // O
+  std::wstring locality;      // L
+  std::wstring state;         // ST
+  std::wstring country;       // C
+  bool operator==(const Publisher&) const = default;
+};
+
+// Whether two signers are one publisher: every field alike, so that the publisher's renewed
+// certificate (a new key, a new serial number, another issuer) still matches. A subject that
+// names neither a publisher nor an organisation matches nobody, itself included.
+bool SamePublisher(const Publisher& a, const Publisher& b);
+
 // A dotted version as one number: the first four parts, each read like _wtoi (leading blanks, a
 // sign, digits; anything else 0), as a·2^48 + b·2^32 + c·2^16 + d with carries between fields,
 // modulo 2^64. Missing parts count as 0 ("1.2" is "1.2.0.0"); a last empty part after a dot
 // does not count, empty parts before a dot do (".5" is "0.5").
 uint64_t VersionToNumber(std::wstring_view text);
 
-// Whether the address is one the module downloads from: http:// or https:// with a host.
-bool IsWebAddress(std::wstring_view address);
-
 // The maker's web site on the host of `address` ("http://host:port/"), or empty when the address
 // is no web address.
 std::wstring WebSiteOf(std::wstring_view address);
-
-// Where a redirect from `address` to `location` (a Location header) leads: an http:// or
-// https:// address as it is, a path from the root ("/x") or a relative one on the same host.
-// Nothing for any other scheme or a broken base.
-std::optional<std::wstring> ResolveRedirect(std::wstring_view address, std::wstring_view location);
 
 // The name the installer from `address` is saved under: its last path component without query
 // or fragment, with characters no file name may hold replaced by '_', without trailing dots and

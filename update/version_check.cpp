@@ -20,6 +20,10 @@ namespace {
 
 // An update INI is a few lines; anything larger is not one.
 constexpr uint64_t kLargestIni = 1 << 20;
+// The check, from its first request to the end of the INI, may take this long and no longer: a
+// server that keeps sending a byte now and then must not hold the program's check thread (and
+// this module) for the program's whole life.
+constexpr ULONGLONG kCheckDeadlineMs = 60000;
 
 std::wstring IniValue(const wchar_t* section, const wchar_t* key, const wchar_t* fallback,
                       const wchar_t* file) {
@@ -64,8 +68,11 @@ int Check(const wchar_t* iniUrl, const wchar_t* productKey, const wchar_t* curre
   const std::wstring current =
       currentVersion ? std::wstring(currentVersion)
                      : win::FileVersionText(win::ModuleFilePath().c_str()).value_or(std::wstring());
+  win::WebStop deadline;
+  deadline.StopAt(::GetTickCount64() + kCheckDeadlineMs);
   DownloadOptions options;
   options.maxBytes = kLargestIni;
+  options.stop = &deadline;
   const std::optional<std::string> ini = DownloadToMemory(iniUrl, options);
   if (!ini) return 0;
   const std::optional<Offer> offer = ReadOffer(*ini, productKey);

@@ -81,27 +81,6 @@ std::wstring TempFolder(const wchar_t* name) {
   return folder;
 }
 
-// Whether a top-level window whose title holds `text` came up (the shell's view of an opened
-// folder), closing every such window. The shell's first window in a fresh prefix can take long;
-// one that came up late would take the keyboard from the next test.
-bool CloseWindowsShowing(const wchar_t* text) {
-  bool seen = false;
-  WaitFor(
-      [&] {
-        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetNextWindow(w, GW_HWNDNEXT)) {
-          wchar_t title[512] = {};
-          ::GetWindowTextW(w, title, 512);
-          if (::wcsstr(title, text)) {
-            ::PostMessageW(w, WM_CLOSE, 0, 0);
-            seen = true;
-          }
-        }
-        return seen;
-      },
-      60000);
-  return seen;
-}
-
 class Everyday : public ::testing::Test {
  protected:
   void SetUp() override {

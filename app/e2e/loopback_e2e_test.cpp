@@ -1,7 +1,8 @@
 // The real program built with the loopback server as the maker's web server (loopback\Stashly.exe,
 // with the real Corelet.dll and Renova.dll beside it): the usage report, once per start and
 // never when the user switched it off; the update check, once per start, up to a started
-// installer, and an exit that does not wait for a slow server.
+// installer of the module's own publisher (both are signed at test time), a changed installer
+// refused, and an exit that does not wait for a slow server.
 #include <windows.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
@@ -97,8 +98,11 @@ TEST_F(ReportE2e, EachStartReportsExactlyOnce) {
     Loopback::Clear();
     if (setting) WriteSettingDword(kUsageReportValue, *setting);
     Program program(LoopbackProgram());
-    ASSERT_TRUE(program.WaitForWindow());
+    const HWND main = program.WaitForWindow();
+    ASSERT_TRUE(main);
     ASSERT_TRUE(WaitFor([] { return !Reports().empty(); }));
+    // Anyone may ask the window for a report again; the start has been reported.
+    for (int i = 0; i < 2; ++i) ::PostMessageW(main, WM_USER + 1, 0, 0);
     ::Sleep(1000);
     EXPECT_EQ(Reports(), std::vector<std::string>{expected});
     for (const auto& request : Loopback::Requests())
@@ -137,13 +141,14 @@ HWND WindowOf(HANDLE process, const wchar_t* title) {
   return found;
 }
 
-// The update module's temporary files ("ren*.tmp") in the temporary folder.
-std::vector<std::wstring> TemporaryCopies() {
+// Names in the temporary folder that match `pattern`: the update module's temporary files
+// ("ren*.tmp"), its installers' folders ("renova-*").
+std::vector<std::wstring> TemporaryNames(const wchar_t* pattern) {
   wchar_t temp[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, temp);
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  win::UniqueFind search(::FindFirstFileW((std::wstring(temp) + L"ren*.tmp").c_str(), &found));
+  win::UniqueFind search(::FindFirstFileW((std::wstring(temp) + pattern).c_str(), &found));
   for (bool more = bool(search); more; more = ::FindNextFileW(search.get(), &found))
     names.push_back(found.cFileName);
   return names;
@@ -168,12 +173,20 @@ class UpdateE2e : public ReportE2e {
   }
 };
 
-TEST_F(UpdateE2e, EachStartChecksOnceAndANewerVersionEndsInTheStartedInstaller) {
-  Loopback::Serve(L"download\\setup.exe",
-                  FileBytes(win::FileBesideProgram(L"loopback\\test_installer.exe")));
+// The installer beside the program, signed by the publisher of the update module beside it.
+std::string SignedInstaller() {
+  return FileBytes(win::FileBesideProgram(L"loopback\\test_installer.exe"));
+}
+
+void OfferInstaller(const std::string& bytes) {
+  Loopback::Serve(L"download\\setup.exe", bytes);
   const std::wstring url = Loopback::Url(L"/download/setup.exe");
   Loopback::Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\nurl=" +
                                                std::string(url.begin(), url.end()) + "\r\n");
+}
+
+TEST_F(UpdateE2e, EachStartChecksOnceAndANewerVersionEndsInTheStartedInstaller) {
+  OfferInstaller(SignedInstaller());
   Program program(LoopbackProgram());
   const HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
@@ -228,10 +241,39 @@ TEST_F(UpdateE2e, TheOfferIsLaidOutForTheDisplayScale) {
       << widths[0] << " " << widths[1];
 }
 
+TEST_F(UpdateE2e, AnInstallerChangedOnTheWayIsDeletedAndTheUserIsTold) {
+  std::string changed = SignedInstaller();
+  changed[changed.size() / 2] ^= 1;
+  OfferInstaller(changed);
+  const std::vector<std::wstring> folders = TemporaryNames(L"renova-*");
+  Program program(LoopbackProgram());
+  const HWND main = program.WaitForWindow();
+  ASSERT_TRUE(main);
+  const HWND offer = WindowOf(program.handle(), L"升级");
+  ASSERT_TRUE(offer);
+  ::PostMessageW(offer, WM_COMMAND, IDOK, 0);
+  // The question line (id -1) gives way to the one line that says what happened.
+  const auto told = [&] {
+    for (HWND child = ::GetWindow(offer, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t text[64] = {};
+      ::GetWindowTextW(child, text, 64);
+      if (std::wstring(text) == L"安装程序的签名无效，已删除。") return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(WaitFor(told, 30000));
+  EXPECT_EQ(TemporaryNames(L"renova-*"), folders) << "deleted with its folder";
+  ::PostMessageW(offer, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitForGone(offer));
+  EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(::IsWindow(main));
+}
+
 TEST_F(UpdateE2e, ExitWhileTheCheckWaitsForASlowServerEndsAtOnce) {
   Loopback::Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\n");
   Loopback::Serve(L"download\\update.ini.delay", "8000");
-  const std::vector<std::wstring> before = TemporaryCopies();
+  const std::vector<std::wstring> before = TemporaryNames(L"ren*.tmp");
   Program program(LoopbackProgram());
   const HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
@@ -239,7 +281,7 @@ TEST_F(UpdateE2e, ExitWhileTheCheckWaitsForASlowServerEndsAtOnce) {
   ::PostMessageW(main, WM_COMMAND, IDOK, 0);  // the exit command
   EXPECT_EQ(program.WaitForExit(5000), 1);
   // The INI is read from memory: the exit left no temporary copy behind.
-  EXPECT_EQ(TemporaryCopies(), before);
+  EXPECT_EQ(TemporaryNames(L"ren*.tmp"), before);
 }
 
 }  // namespace

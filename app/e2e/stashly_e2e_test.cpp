@@ -37,24 +37,6 @@ using namespace e2e;
 constexpr COLORREF kSelectedBlue = RGB(51, 153, 255);
 constexpr COLORREF kGridLine = RGB(236, 233, 216);
 
-// Closes the top-level windows whose title holds `text` (a file manager the test made open).
-void CloseWindowsShowing(const wchar_t* text) {
-  WaitFor(
-      [&] {
-        bool any = false;
-        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetNextWindow(w, GW_HWNDNEXT)) {
-          wchar_t title[512] = {};
-          ::GetWindowTextW(w, title, 512);
-          if (::StrStrIW(title, text)) {
-            ::PostMessageW(w, WM_CLOSE, 0, 0);
-            any = true;
-          }
-        }
-        return any;
-      },
-      5000);
-}
-
 bool ReadsSetting(const wchar_t* name, DWORD expected) {
   DWORD value = 0;
   return ReadSettingDword(name, value) && value == expected;
@@ -485,7 +467,7 @@ TEST_F(E2e, DoubleClickOnAnExistingPathHidesTheWindow) {
   ::SendMessageW(list, WM_LBUTTONUP, 0, point);
   EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
   // The shell opened the folder in a file manager window of its own; close it again.
-  CloseWindowsShowing(L"stashly e2e open");
+  CloseWindowsShowing(L"stashly e2e open", 5000);
   ::RemoveDirectoryW(folder.c_str());
 }
 

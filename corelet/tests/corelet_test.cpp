@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 
 #include "abi/xunknown.h"
 #include "testing/loopback.h"
+#include "win/internet.h"
 #include "win/module.h"
 #include "win/unique_any.h"
 
@@ -342,23 +344,67 @@ TEST_F(Report, NothingIsSentForNoBaseATooLongAddressOrAServerThatIsNotThere) {
   EXPECT_EQ(path.substr(path.size() - Tail().size()), Tail());
 }
 
+TEST_F(Report, CarriesNoCookieTheServerSet) {
+  // Every answer of the server sets a cookie. A plain request of this process keeps it and sends
+  // it with the next one: it is there to be sent.
+  {
+    win::UniqueInternet session(
+        ::InternetOpenW(L"test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    for (int i = 0; i < 2; ++i)
+      win::UniqueInternet(::InternetOpenUrlW(session.get(), Loopback::Url(L"/plain").c_str(),
+                                             nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+  }
+  ASSERT_EQ(Loopback::Requests().size(), 2u);
+  ASSERT_EQ(Loopback::Requests()[1].cookie, "loopback=1");
+  Loopback::Clear();
+  EXPECT_EQ(Send(Loopback::Url(L"/moved/stat.php?src=stashly&type=open&")), 1);
+  ASSERT_TRUE(WaitFor([] { return Loopback::Requests().size() >= 2; }));
+  for (const auto& request : Loopback::Requests()) EXPECT_EQ(request.cookie, "-") << request.path;
+}
+
+// A copy of the library under a name of its own, so that its unloading can be seen.
+class PinnedCopy {
+ public:
+  explicit PinnedCopy(const wchar_t* name) : name_(name), path_(win::FileBesideProgram(name)) {
+    if (::CopyFileW(win::FileBesideProgram(L"Corelet.dll").c_str(), path_.c_str(), FALSE))
+      library_ = ::LoadLibraryW(path_.c_str());
+  }
+  ~PinnedCopy() { ::DeleteFileW(path_.c_str()); }
+  CreateInstanceFn create() const {
+    return win::GetExport<CreateInstanceFn>(library_, "CreateInstance");
+  }
+  // The caller's hold; the library stays while a worker holds it too.
+  void Release() { ::FreeLibrary(library_); }
+  bool Loaded() const { return ::GetModuleHandleW(name_) != nullptr; }
+
+ private:
+  const wchar_t* name_;
+  std::wstring path_;
+  HMODULE library_ = nullptr;
+};
+
 TEST_F(Report, WorkerKeepsItsLibraryLoadedAfterTheCallerLetsGoOfEverything) {
-  // A copy of the library under a name of its own, so that its unloading can be seen.
-  const std::wstring copy = win::FileBesideProgram(L"corelet_pinned.dll");
-  ASSERT_TRUE(::CopyFileW(win::FileBesideProgram(L"Corelet.dll").c_str(), copy.c_str(), FALSE));
-  HMODULE library = ::LoadLibraryW(copy.c_str());
-  ASSERT_TRUE(library);
-  const auto create = win::GetExport<CreateInstanceFn>(library, "CreateInstance");
-  ASSERT_TRUE(create);
+  PinnedCopy copy(L"corelet_pinned.dll");
+  ASSERT_TRUE(copy.create());
   // The server takes its time; the caller lets go of the object and of the library at once.
-  EXPECT_EQ(Send(Loopback::Url(L"/slow/1500/stat.php?src=stashly&type=open&").c_str(), create), 1);
-  ::FreeLibrary(library);
+  EXPECT_EQ(
+      Send(Loopback::Url(L"/slow/1500/stat.php?src=stashly&type=open&").c_str(), copy.create()), 1);
+  copy.Release();
   ASSERT_TRUE(WaitFor([] { return !Loopback::Requests().empty(); }));
   EXPECT_EQ(Loopback::Requests()[0].path, "/slow/1500/stat.php?src=stashly&type=open&" + Tail());
-  EXPECT_TRUE(::GetModuleHandleW(L"corelet_pinned.dll")) << "the worker keeps its library";
-  EXPECT_TRUE(WaitFor([] { return !::GetModuleHandleW(L"corelet_pinned.dll"); }))
-      << "and lets it go as it ends";
-  ::DeleteFileW(copy.c_str());
+  EXPECT_TRUE(copy.Loaded()) << "the worker keeps its library";
+  EXPECT_TRUE(WaitFor([&] { return !copy.Loaded(); })) << "and lets it go as it ends";
+}
+
+TEST_F(Report, AServerThatNeverAnswersLosesTheWorkerAfterTheTimeOut) {
+  PinnedCopy copy(L"corelet_silent.dll");
+  ASSERT_TRUE(copy.create());
+  // The answer would come after ten minutes; the worker gives up after 15 seconds of silence.
+  const DWORD start = ::GetTickCount();
+  EXPECT_EQ(Send(Loopback::Url(L"/slow/600000/stat.php?").c_str(), copy.create()), 1);
+  copy.Release();
+  EXPECT_TRUE(WaitFor([&] { return !copy.Loaded(); }, 120000));
+  std::printf("the worker let its library go after %lu ms\n", ::GetTickCount() - start);
 }
 
 }  // namespace

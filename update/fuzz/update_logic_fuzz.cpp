@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/ascii.h"
+#include "core/web_address.h"
 #include "update/update_logic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,10 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
     if (name->back() == L' ' || name->front() == L' ') std::abort();
   }
-  if (const auto target = renova::ResolveRedirect(first, second))
-    if (!renova::IsWebAddress(*target)) std::abort();
+  if (const auto target = stashly::ResolveRedirect(first, second)) {
+    if (!stashly::IsWebAddress(*target)) std::abort();
+    if (stashly::StartsWithAsciiNoCase(first, L"https:") &&
+        !stashly::StartsWithAsciiNoCase(*target, L"https:"))
+      std::abort();
+  }
   const std::wstring site = renova::WebSiteOf(first);
-  if (!site.empty() && (!renova::IsWebAddress(site) || site.back() != L'/')) std::abort();
+  if (!site.empty() && (!stashly::IsWebAddress(site) || site.back() != L'/')) std::abort();
   renova::ParseContentLength(first);
   renova::ParseLinkColor(first);
   renova::ExpandLineBreaks(first);

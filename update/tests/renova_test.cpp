@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "abi/update_module.h"
+#include "testing/file_bytes.h"
 #include "testing/loopback.h"
+#include "update/download.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/unique_any.h"
@@ -19,6 +22,7 @@ namespace renova {
 namespace {
 
 using stashly::testing::Loopback;
+using win::testing::FileBytes;
 
 template <typename Pred>
 bool WaitFor(Pred pred, DWORD timeoutMs = 15000) {
@@ -61,13 +65,18 @@ std::string Ini(const std::string& body) {
   return "[stashly]\r\n" + body;
 }
 
+// The export of the module `name` beside the test, which stays loaded.
+stashly::CheckForNewVersionFn Bound(const wchar_t* name) {
+  return win::GetExport<stashly::CheckForNewVersionFn>(
+      ::LoadLibraryW(win::FileBesideProgram(name).c_str()), "CheckForNewVersion");
+}
+
 // One call of the export on a thread of its own, as the program makes it.
 class Check {
  public:
-  Check(std::wstring ini, const wchar_t* current) : ini_(std::move(ini)), current_(current) {
-    static const auto check = win::GetExport<stashly::CheckForNewVersionFn>(
-        ::LoadLibraryW(win::FileBesideProgram(L"Renova.dll").c_str()), "CheckForNewVersion");
-    check_ = check;
+  Check(std::wstring ini, const wchar_t* current,
+        stashly::CheckForNewVersionFn check = Bound(L"Renova.dll"))
+      : ini_(std::move(ini)), current_(current), check_(check) {
     thread_.reset(::CreateThread(nullptr, 0, Run, this, 0, &id_));
   }
   ~Check() { Finish(); }
@@ -117,25 +126,43 @@ HWND QuestionLine(HWND dialog) {
   return nullptr;
 }
 
-std::string InstallerBytes(size_t padding = 0) {
-  win::UniqueFile file(::CreateFileW(win::FileBesideProgram(L"test_installer.exe").c_str(),
-                                     GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                     nullptr));
-  std::string bytes(file ? ::GetFileSize(file.get(), nullptr) : 0, '\0');
-  DWORD read = 0;
-  if (file) ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  // Bytes after the image do not stop a program from running.
-  return bytes + std::string(padding, 'x');
+// The test installer as built (unsigned), or one of its copies signed at test time
+// (installer_<certificate>.exe).
+std::string InstallerBytes(const wchar_t* name = L"test_installer.exe") {
+  return FileBytes(win::FileBesideProgram(name));
 }
 
 std::string Narrow(const std::wstring& ascii) {
   return std::string(ascii.begin(), ascii.end());
 }
 
-std::wstring Text(HWND dialog, int id) {
+std::wstring Text(HWND window) {
   wchar_t text[512] = {};
-  ::GetWindowTextW(::GetDlgItem(dialog, id), text, 512);
+  ::GetWindowTextW(window, text, 512);
   return text;
+}
+
+std::wstring Text(HWND dialog, int id) {
+  return Text(::GetDlgItem(dialog, id));
+}
+
+// Where the test installer ran from, once it has said so; the installer, its folder and its
+// note are then taken away (the installer once it has ended). Empty when it never started.
+std::wstring StartedInstaller() {
+  std::string note;
+  WaitFor(
+      [&] {
+        note = FileBytes(InstallerMarker());
+        return note != "<missing>" && !note.empty();
+      },
+      30000);
+  if (note == "<missing>") return {};
+  const std::wstring path(reinterpret_cast<const wchar_t*>(note.data()),
+                          note.size() / sizeof(wchar_t));
+  EXPECT_TRUE(WaitFor([&] { return ::DeleteFileW(path.c_str()) != FALSE; }));
+  ::RemoveDirectoryW(win::ParentFolder(path).c_str());
+  ::DeleteFileW(InstallerMarker().c_str());
+  return path;
 }
 
 class Renova : public ::testing::Test {
@@ -167,34 +194,41 @@ TEST_F(Renova, ChecksThatShowNoDialog) {
   Loopback::Serve(L"own.ini", Ini("version=2.0.0.0\r\nurl=http://h/setup.exe\r\n"));
   Loopback::Serve(L"huge.ini", huge);
   Loopback::Serve(L"hostile.ini", hostile);
+  ASSERT_TRUE(Loopback::TrustSecureServer());
+  const auto plain = [](const wchar_t* path) { return Loopback::Url(path); };
+  const auto secure = [](const wchar_t* path) { return Loopback::SecureUrl(path); };
   const struct {
-    std::wstring path;
+    std::wstring url;
     const wchar_t* current;  // null: the test program's own version, 2.0.0.0
     int result;
   } cases[] = {
-      {L"/same.ini", L"1.0.0.1", 0},
-      {L"/older.ini", L"1.0.0.1", 0},
-      {L"/same.ini", L"1.0.0.01", 0},  // numbers, not texts
-      {L"/other.ini", L"1.0.0.1", 0},  // no section: 1.0.0.0
-      {L"/other.ini", L"0.9", 1},      // ... which is newer than 0.9; no url, no dialog
-      {L"/nourl.ini", L"1.0.0.1", 1},
-      {L"/file.ini", L"1.0.0.1", 1},  // not a web address: never started
-      {L"/own.ini", nullptr, 0},
-      {L"/nourl.ini", nullptr, 1},
-      {L"/status/404/nourl.ini", L"1.0.0.1", 0},  // an error page is no INI
-      {L"/short/nourl.ini", L"1.0.0.1", 0},       // nor half of one
-      {L"/huge.ini", L"1.0.0.1", 0},
-      {L"/hostile.ini", L"1.0.0.1", 1},
-      {L"/missing.ini", L"1.0.0.1", 0},
-      {L"/moved/nourl.ini", L"1.0.0.1", 1},    // a redirect is followed,
-      {L"/hops/10/nourl.ini", L"1.0.0.1", 1},  // ten of them too,
-      {L"/hops/11/nourl.ini", L"1.0.0.1", 0},  // but not eleven,
-      {L"/loop/nourl.ini", L"1.0.0.1", 0},     // nor a loop,
-      {L"/tofile/nourl.ini", L"1.0.0.1", 0},   // nor one to another scheme
+      {plain(L"/same.ini"), L"1.0.0.1", 0},
+      {plain(L"/older.ini"), L"1.0.0.1", 0},
+      {plain(L"/same.ini"), L"1.0.0.01", 0},  // numbers, not texts
+      {plain(L"/other.ini"), L"1.0.0.1", 0},  // no section: 1.0.0.0
+      {plain(L"/other.ini"), L"0.9", 1},      // ... which is newer than 0.9; no url, no dialog
+      {plain(L"/nourl.ini"), L"1.0.0.1", 1},
+      {plain(L"/file.ini"), L"1.0.0.1", 1},  // not a web address: never started
+      {plain(L"/own.ini"), nullptr, 0},
+      {plain(L"/nourl.ini"), nullptr, 1},
+      {plain(L"/status/404/nourl.ini"), L"1.0.0.1", 0},  // an error page is no INI
+      {plain(L"/short/nourl.ini"), L"1.0.0.1", 0},       // nor half of one
+      {plain(L"/huge.ini"), L"1.0.0.1", 0},
+      {plain(L"/hostile.ini"), L"1.0.0.1", 1},
+      {plain(L"/missing.ini"), L"1.0.0.1", 0},
+      {plain(L"/moved/nourl.ini"), L"1.0.0.1", 1},    // a redirect is followed,
+      {plain(L"/hops/10/nourl.ini"), L"1.0.0.1", 1},  // ten of them too,
+      {plain(L"/hops/11/nourl.ini"), L"1.0.0.1", 0},  // but not eleven,
+      {plain(L"/loop/nourl.ini"), L"1.0.0.1", 0},     // nor a loop,
+      {plain(L"/tofile/nourl.ini"), L"1.0.0.1", 0},   // nor one to another scheme,
+      {secure(L"/nourl.ini"), L"1.0.0.1", 1},
+      {secure(L"/moved/nourl.ini"), L"1.0.0.1", 1},
+      {plain(L"/tohttps/nourl.ini"), L"1.0.0.1", 1},  // up to https,
+      {secure(L"/tohttp/nourl.ini"), L"1.0.0.1", 0},  // but never down from it
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << std::string(c.path.begin(), c.path.end()));
-    Check check(Loopback::Url(c.path), c.current);
+    SCOPED_TRACE(::testing::Message() << std::string(c.url.begin(), c.url.end()));
+    Check check(c.url, c.current);
     EXPECT_EQ(check.Finish(), c.result);
   }
   Check unreachable(L"http://127.0.0.1:" + std::to_wstring(Loopback::Port() + 1) + L"/a.ini",
@@ -225,7 +259,8 @@ class Snapwell {
 };
 
 TEST_F(Renova, DialogOffersTheVersionAndStartsTheDownloadedInstaller) {
-  Loopback::Serve(L"download\\setup.exe", InstallerBytes(512 << 10));
+  // A developer build of the module (unsigned) starts any installer whose signature holds.
+  Loopback::Serve(L"download\\setup.exe", InstallerBytes(L"installer_other.exe"));
   const std::wstring url = Loopback::Url(L"/drip/5/download/setup.exe?from=test");
   Loopback::Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(url) +
                                     "\r\ninfo=line one\\nline two\r\n"));
@@ -244,33 +279,73 @@ TEST_F(Renova, DialogOffersTheVersionAndStartsTheDownloadedInstaller) {
   EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, 1003)));
 
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  // Under way (half a megabyte, a piece every 5 ms): the progress shows, "升级" is off.
+  // Under way (two thirds of a megabyte, a piece every 5 ms): the progress shows, "升级" is off.
   ASSERT_TRUE(WaitFor([&] { return Text(dialog, 1003).find(L"已下载") == 0; }));
   EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(dialog, 1002)));
   EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(dialog, 1003)));
   EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, IDOK)));
   EXPECT_EQ(check.Finish(), 1);
-  ASSERT_TRUE(WaitFor(
-      [] { return ::GetFileAttributesW(InstallerMarker().c_str()) != INVALID_FILE_ATTRIBUTES; }));
-  EXPECT_TRUE(WaitFor([] { return Snapwell::command == IDCANCEL; }));
-  // It ran from a folder of its own under the temporary folder, under the address's name.
-  win::UniqueFile marker(::CreateFileW(InstallerMarker().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-  wchar_t ran[MAX_PATH] = {};
-  DWORD read = 0;
-  ::ReadFile(marker.get(), ran, sizeof ran - sizeof(wchar_t), &read, nullptr);
-  const std::wstring path = ran;
+  // It ran from a folder of its own under the temporary folder, under the address's name, and
+  // stays there (for the test to take away once it has ended).
+  const std::wstring path = StartedInstaller();
+  ASSERT_GT(path.size(), 10u);
   EXPECT_EQ(path.substr(path.size() - 10), L"\\setup.exe") << path;
   EXPECT_EQ(path.find(TempFolder() + L"\\renova-"), 0u) << path;
-  marker.reset();
-  // The installer stays where it was started (for the test to take away once it has ended).
-  EXPECT_TRUE(WaitFor([&] { return ::DeleteFileW(path.c_str()) != FALSE; }));
-  ::RemoveDirectoryW(win::ParentFolder(path).c_str());
+  EXPECT_TRUE(WaitFor([] { return Snapwell::command == IDCANCEL; }));
+}
+
+TEST_F(Renova, OnlyAnInstallerOfTheModulesOwnPublisherStarts) {
+  // Renova_signed.dll is this module signed at test time with the certificate "ours"; the
+  // installers are signed with it, with a renewal of it (same subject, new key), with one of the
+  // same common name for another organisation, and with another publisher's.
+  const stashly::CheckForNewVersionFn pinned = Bound(L"Renova_signed.dll");
+  const stashly::CheckForNewVersionFn developer = Bound(L"Renova.dll");
+  ASSERT_TRUE(pinned);
+  std::string changed = InstallerBytes(L"installer_ours.exe");
+  changed[changed.size() / 2] ^= 1;
+  const struct {
+    const char* what;
+    stashly::CheckForNewVersionFn module;
+    std::string installer;
+    bool starts;
+  } cases[] = {
+      {"our own", pinned, InstallerBytes(L"installer_ours.exe"), true},
+      {"our renewed certificate", pinned, InstallerBytes(L"installer_renewed.exe"), true},
+      {"unsigned", pinned, InstallerBytes(), false},
+      {"one byte changed after signing", pinned, changed, false},
+      {"another publisher", pinned, InstallerBytes(L"installer_other.exe"), false},
+      {"our name, another organisation", pinned, InstallerBytes(L"installer_namesake.exe"), false},
+      {"unsigned, developer build", developer, InstallerBytes(), false},
+      {"changed, developer build", developer, changed, false},
+  };
+  const std::wstring url = Loopback::Url(L"/download/setup.exe");
+  Loopback::Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(url) + "\r\n"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Loopback::Serve(L"download\\setup.exe", c.installer);
+    Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1", c.module);
+    const HWND dialog = check.Dialog();
+    ASSERT_TRUE(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    if (c.starts) {
+      EXPECT_EQ(check.Finish(), 1);
+      EXPECT_FALSE(StartedInstaller().empty());
+      continue;
+    }
+    // The dialog stays and says so in one line; the installer and its folder are gone already.
+    EXPECT_TRUE(WaitFor(
+        [&] { return Text(QuestionLine(dialog)) == L"安装程序的签名无效，已删除。"; }, 30000));
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, 1002)));
+    EXPECT_EQ(ModuleLeftovers(), leftovers_);
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(check.Finish(), 1);
+    EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+  }
 }
 
 TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
   // A real program: were it ever started, it would leave its marker.
-  Loopback::Serve(L"download\\big.exe", InstallerBytes(4 << 20));
+  Loopback::Serve(L"download\\big.exe", InstallerBytes() + std::string(4 << 20, 'x'));
   const struct {
     std::wstring url;
     bool cancel;  // click "取消" while it downloads
@@ -308,6 +383,52 @@ TEST_F(Renova, FailedOrCancelledDownloadsStartNothingAndLeaveNothing) {
   ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   EXPECT_EQ(check.Finish(), 1);
   EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Renova, CancelEndsATricklingDownloadAtOnceAndTheModuleCanBeUnloaded) {
+  // A copy of the module under a name of its own, so that its unloading can be seen.
+  const std::wstring copy = win::FileBesideProgram(L"renova_cancel.dll");
+  ASSERT_TRUE(::CopyFileW(win::FileBesideProgram(L"Renova.dll").c_str(), copy.c_str(), FALSE));
+  HMODULE module = ::LoadLibraryW(copy.c_str());
+  ASSERT_TRUE(module);
+  // A byte a second: the whole would take seven weeks, and a read waiting for a block of it
+  // would never end.
+  Loopback::Serve(L"download\\big.exe", std::string(4 << 20, 'x'));
+  const std::wstring url = Loopback::Url(L"/trickle/1000/download/big.exe");
+  Loopback::Serve(L"offer.ini", Ini("version=9.0.0.2\r\nurl=" + Narrow(url) + "\r\n"));
+  {
+    Check check(Loopback::Url(L"/offer.ini"), L"1.0.0.1",
+                win::GetExport<stashly::CheckForNewVersionFn>(module, "CheckForNewVersion"));
+    const HWND dialog = check.Dialog();
+    ASSERT_TRUE(dialog);
+    ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return Text(dialog, 1003).find(L"已下载") == 0; }));
+    const ULONGLONG cancelled = ::GetTickCount64();
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(check.Finish(), 1);
+    const auto took = static_cast<long long>(::GetTickCount64() - cancelled);
+    RecordProperty("cancel_ms", std::to_string(took));
+    std::printf("the check returned %lld ms after the cancel\n", took);
+  }
+  ::FreeLibrary(module);
+  EXPECT_FALSE(::GetModuleHandleW(L"renova_cancel.dll"));
+  EXPECT_TRUE(::DeleteFileW(copy.c_str()));
+  EXPECT_EQ(::GetFileAttributesW(InstallerMarker().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Renova, ADeadlineEndsADownloadThatTrickles) {
+  // Four kilobytes at ten bytes a second would take seven minutes.
+  Loopback::Serve(L"slow.ini", Ini("version=9.0.0.2\r\n") + std::string(4096, ';'));
+  win::WebStop deadline;
+  const ULONGLONG start = ::GetTickCount64();
+  deadline.StopAt(start + 2000);
+  DownloadOptions options;
+  options.stop = &deadline;
+  options.maxBytes = 1 << 20;
+  EXPECT_FALSE(DownloadToMemory(Loopback::Url(L"/trickle/100/slow.ini").c_str(), options));
+  EXPECT_TRUE(deadline.Stopped());
+  std::printf("a 2000 ms deadline ended the download after %lld ms\n",
+              static_cast<long long>(::GetTickCount64() - start));
 }
 
 }  // namespace

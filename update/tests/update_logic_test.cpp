@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/web_address.h"
+
 namespace renova {
 namespace {
 
@@ -36,6 +38,25 @@ TEST(VersionToNumber, FieldsCarriesSignsAndOddTexts) {
   EXPECT_GT(VersionToNumber(L"1.0.0.10"), VersionToNumber(L"1.0.0.9"));
 }
 
+TEST(SamePublisher, EveryNamingFieldCountsAndANamelessSubjectIsNobody) {
+  const Publisher ours{L"Norvane", L"Norvane", L"Hangzhou", L"Zhejiang", L"CN"};
+  const auto with = [&](std::wstring Publisher::*field, const wchar_t* value) {
+    Publisher changed = ours;
+    changed.*field = value;
+    return changed;
+  };
+  EXPECT_TRUE(SamePublisher(ours, ours));
+  for (auto field : {&Publisher::commonName, &Publisher::organization, &Publisher::locality,
+                     &Publisher::state, &Publisher::country}) {
+    EXPECT_FALSE(SamePublisher(ours, with(field, L"")));
+    EXPECT_FALSE(SamePublisher(with(field, L"Other"), ours));
+  }
+  EXPECT_TRUE(SamePublisher(with(&Publisher::commonName, L""), with(&Publisher::commonName, L"")));
+  const Publisher nameless{L"", L"", L"Hangzhou", L"Zhejiang", L"CN"};
+  EXPECT_FALSE(SamePublisher(nameless, nameless));
+  EXPECT_FALSE(SamePublisher(Publisher{}, Publisher{}));
+}
+
 TEST(Addresses, OnlyWebAddressesAndTheSiteOnTheirHost) {
   const struct {
     const wchar_t* address;
@@ -54,32 +75,8 @@ TEST(Addresses, OnlyWebAddressesAndTheSiteOnTheirHost) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WebSiteOf(c.address), c.site) << c.address;
-    EXPECT_EQ(IsWebAddress(c.address), *c.site != L'\0') << c.address;
+    EXPECT_EQ(stashly::IsWebAddress(c.address), *c.site != L'\0') << c.address;
   }
-}
-
-TEST(ResolveRedirect, WebAddressesOnlyOnTheSameFootingAsABrowser) {
-  const struct {
-    const wchar_t* location;
-    const wchar_t* target;  // null: not followed
-  } cases[] = {
-      {L"https://mirror.example/setup.exe", L"https://mirror.example/setup.exe"},
-      {L"/other/setup.exe", L"http://h:81/other/setup.exe"},
-      {L"setup2.exe?x", L"http://h:81/dl/setup2.exe?x"},
-      {L"file:///C:/windows/notepad.exe", nullptr},
-      {L"\\\\server\\share\\setup.exe",
-       L"http://h:81/dl/\\\\server\\share\\setup.exe"},  // a path on the same host
-      {L"//elsewhere/setup.exe", nullptr},
-      {L"", nullptr},
-  };
-  for (const auto& c : cases) {
-    const auto target = ResolveRedirect(L"http://h:81/dl/setup.exe?a=1", c.location);
-    if (c.target)
-      EXPECT_EQ(target, std::wstring(c.target)) << c.location;
-    else
-      EXPECT_FALSE(target) << c.location;
-  }
-  EXPECT_FALSE(ResolveRedirect(L"file:///x", L"/y"));
 }
 
 TEST(InstallerFileName, LastComponentMadeSafe) {
