@@ -11,6 +11,7 @@
 
 #include "app/command_ids.h"
 #include "app/window_rules.h"
+#include "win/dpi.h"
 #include "win/gdi.h"
 
 namespace stashly {
@@ -51,15 +52,16 @@ bool KeyDown(int key) {
 
 }  // namespace
 
-win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence) {
+win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence, int size) {
   SHFILEINFOW info{};
-  constexpr UINT kFlags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES;
+  const UINT flags = SHGFI_ICON | SHGFI_USEFILEATTRIBUTES |
+                     (size <= ::GetSystemMetrics(SM_CXSMICON) ? SHGFI_SMALLICON : SHGFI_LARGEICON);
   if (presence == Presence::kFolder) {
-    ::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), kFlags);
+    ::SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof(info), flags);
   } else {
     // A name without an extension gets the shell's icon for files of no known type.
     ::SHGetFileInfoW(presence == Presence::kMissing ? L"file" : path, FILE_ATTRIBUTE_NORMAL, &info,
-                     sizeof(info), kFlags);
+                     sizeof(info), flags);
   }
   return win::UniqueIcon(info.hIcon);
 }
@@ -86,6 +88,18 @@ void CListCtrlEx::SetRowHeight(int height) {
   pos.cy = rect.bottom - rect.top;
   pos.flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
   SendMessage(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+}
+
+void CListCtrlEx::SetDpi(UINT dpi) {
+  dpi_ = dpi;
+  iconSize_ = win::SystemMetricForDpi(SM_CXSMICON, dpi);
+  const LOGFONTW logFont = win::MessageFontForDpi(dpi);
+  // Whoever draws with the old font lets go of it before it is deleted.
+  win::UniqueFont font(::CreateFontIndirectW(&logFont));
+  if (!font) return;
+  SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  if (tip_) ::SendMessageW(tip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+  font_ = std::move(font);
 }
 
 int CListCtrlEx::GetItemCount() const {
@@ -251,7 +265,8 @@ RECT CListCtrlEx::TextRect(int index) const {
   const DWORD exStyle = static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
   const int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
   return win::ToRect(LayOutFirstColumn(win::FromRect<RowBox>(item), win::FromRect<RowBox>(bounds),
-                                       width, (exStyle & LVS_EX_CHECKBOXES) != 0, showIcons_)
+                                       width, (exStyle & LVS_EX_CHECKBOXES) != 0, showIcons_,
+                                       iconSize_, dpi_)
                          .text);
 }
 
@@ -396,14 +411,14 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& draw) {
       bounds.left += 5;
     } else {
       win::UniqueIcon icon;
-      if (showIcons_ && isRecord) icon = ShellIconOf(text.c_str(), presence);
+      if (showIcons_ && isRecord) icon = ShellIconOf(text.c_str(), presence, iconSize_);
       int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, 0));
       RowLayout layout =
           LayOutFirstColumn(win::FromRect<RowBox>(itemRect), win::FromRect<RowBox>(bounds), width,
-                            (exStyle & LVS_EX_CHECKBOXES) != 0, bool(icon));
+                            (exStyle & LVS_EX_CHECKBOXES) != 0, bool(icon), iconSize_, dpi_);
       if (icon)
-        ::DrawIconEx(dc, layout.iconLeft, layout.iconTop, icon.get(), 16, 16, 0, nullptr,
-                     DI_NORMAL);
+        ::DrawIconEx(dc, layout.iconLeft, layout.iconTop, icon.get(), iconSize_, iconSize_, 0,
+                     nullptr, DI_NORMAL);
       bounds = win::ToRect(layout.text);
     }
     // DT_NOPREFIX: a path is shown as it is, '&' included.

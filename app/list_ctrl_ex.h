@@ -31,6 +31,9 @@ class CListCtrlEx : public win::Window {
   // Stores the height and makes the control measure its rows again; -1 keeps the system's.
   void SetRowHeight(int height);
   int rowHeight() const { return rowHeight_; }
+  // The DPI the rows are drawn at: the message font and the small icon for it, and the margins
+  // scaled. Set before SetRowHeight, since a new font makes the list measure its rows anew.
+  void SetDpi(UINT dpi);
 
   // Reads the favourites file again and shows its records, one item each, in file order; the
   // records that were selected stay selected.
@@ -94,6 +97,9 @@ class CListCtrlEx : public win::Window {
 
   int rowHeight_ = -1;
   bool showIcons_ = true;
+  UINT dpi_ = 0;
+  int iconSize_ = 16;
+  win::UniqueFont font_;
   FavoritesModel favorites_;
   std::function<bool(const std::wstring& path)> openInPlace_;
   ReadResult toldTrouble_ = ReadResult::kRead;
@@ -106,7 +112,8 @@ class CListCtrlEx : public win::Window {
 
 // The shell's small icon for a path by its type alone, without touching the disk: the generic
 // folder icon for a folder, a neutral one for a path that does not exist, the icon of the
-// extension for anything else (also while it is not known yet).
-win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence);
+// extension for anything else (also while it is not known yet). Wanted larger than the system's
+// small icons (a monitor of a higher DPI), it is the large one, to be drawn smaller.
+win::UniqueIcon ShellIconOf(const wchar_t* path, Presence presence, int size = 16);
 
 }  // namespace stashly

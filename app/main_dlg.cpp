@@ -14,6 +14,7 @@
 #include "app/window_rules.h"
 #include "store/names.h"
 #include "store/settings_store.h"
+#include "win/dpi.h"
 #include "win/module.h"
 #include "win/unique_any.h"
 
@@ -44,43 +45,57 @@ win::DialogTemplate CMainDlg::Template() const {
 }
 
 void CMainDlg::CreateListView() {
-  RECT rect{};
-  ::GetClientRect(hwnd(), &rect);
-  rect.left += 1;
-  rect.top += 50;
-  rect.right -= 2;
-  rect.bottom -= 51;
   // The id is given at creation already: the row-height request comes back to the dialog as
   // WM_MEASUREITEM, which names the control by its id alone.
   constexpr DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT |
                            LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER;
   if (!list_.Create(hwnd(), RECT{}, kStyle, 0, kListViewId)) return;
-  ::MoveWindow(list_.hwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-               TRUE);
   list_.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
   LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
   column.fmt = LVCFMT_LEFT;
-  column.cx = 440;
+  column.cx = Scale(440);
   column.pszText = const_cast<wchar_t*>(L"文件/文件夹路径");
   list_.SendMessage(LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-  list_.SetRowHeight(30);
+  LayOutList();
   ::SetWindowLongPtrW(list_.hwnd(), GWLP_ID, kListViewId);
   ::ShowWindow(list_.hwnd(), SW_SHOW);
+}
+
+void CMainDlg::LayOutList() {
+  RECT rect{};
+  ::GetClientRect(hwnd(), &rect);
+  rect.left += Scale(1);
+  rect.top += Scale(50);
+  rect.right -= Scale(2);
+  rect.bottom -= Scale(51);
+  ::MoveWindow(list_.hwnd(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               TRUE);
+  list_.SetDpi(dpi());
+  list_.SendMessage(LVM_SETCOLUMNWIDTH, 0, Scale(440));
+  list_.SetRowHeight(Scale(30));
+}
+
+void CMainDlg::SetIcons(UINT dpi) {
+  HINSTANCE instance = win::CurrentModule();
+  auto load = [&](int width, int height) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_STASHLY), IMAGE_ICON,
+                                           win::SystemMetricForDpi(width, dpi),
+                                           win::SystemMetricForDpi(height, dpi), 0));
+  };
+  win::UniqueIcon big(load(SM_CXICON, SM_CYICON));
+  win::UniqueIcon little(load(SM_CXSMICON, SM_CYSMICON));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little.get()));
+  // The window lets go of the old ones before they are destroyed.
+  bigIcon_ = std::move(big);
+  smallIcon_ = std::move(little);
 }
 
 LRESULT CMainDlg::OnInitDialog(WPARAM wParam, LPARAM lParam) {
   CenterWindow();
   SetDraggable(true);
-  HINSTANCE instance = win::CurrentModule();
-  bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_STASHLY),
-                                                 IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                                 ::GetSystemMetrics(SM_CYICON), 0)));
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-  smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_STASHLY),
-                                                   IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                   ::GetSystemMetrics(SM_CYSMICON), 0)));
-  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  SetIcons(win::WindowDpi(hwnd()));
   LoadSkin(L"config\\main.xml");
   ::RegisterHotKey(hwnd(), HOTKEY_SHOW, MOD_ALT | MOD_SHIFT, 0);
   CreateListView();
@@ -316,6 +331,13 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       // Once per start: any program can post this message, and a start is reported only once.
       if (!usageReported_ && UsageReportWanted()) ReportUsage(UsageReportBase());
       usageReported_ = true;
+      result = 0;
+      return true;
+    case WM_DPICHANGED:
+      // The skin first, then what the main window lays out itself.
+      CXEasyDialog::HandleMessage(message, wParam, lParam, result);
+      SetIcons(dpi());
+      if (list_.hwnd()) LayOutList();
       result = 0;
       return true;
     case WM_COMMAND:

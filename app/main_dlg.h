@@ -41,7 +41,12 @@ class CMainDlg : public CXEasyDialog {
 
  private:
   LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
+  // The window's icons at the sizes of `dpi`.
+  void SetIcons(UINT dpi);
   void CreateListView();
+  // The list's place (the client area less its margins), font, icons, column and rows at the
+  // skin's DPI.
+  void LayOutList();
   void OnKillFocus(HWND focus);
   void OnActivate(UINT state, HWND activated);
   void OnCopyData(const COPYDATASTRUCT* data);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "skin/skin_layout.h"
+
 namespace stashly {
 
 // WM_KILLFOCUS: `focusToOwnControl` when the window taking the focus is a child of the main window.
@@ -62,23 +64,25 @@ struct RowBox {
 
 struct RowLayout {
   RowBox fill;   // the background: the row less its bottom grid line
-  int iconLeft;  // where the 16 x 16 icon goes (when there is one)
+  int iconLeft;  // where the icon (iconSize square) goes, when there is one
   int iconTop;
   RowBox text;  // where the text is drawn
 };
 
 // Column 0 of an owner-drawn row: `item` is the item rectangle, `column` the column's bounds in
-// the row (LVIR_BOUNDS), `columnWidth` the width of column 0.
+// the row (LVIR_BOUNDS), `columnWidth` the width of column 0. `iconSize` is the small icon's
+// size at the list's `dpi`; the margins (5 before the icon, 25 with check boxes, 5 after it) are
+// 96-DPI figures.
 inline RowLayout LayOutFirstColumn(RowBox item, RowBox column, int columnWidth, bool checkBoxes,
-                                   bool hasIcon) {
+                                   bool hasIcon, int iconSize = 16, unsigned dpi = kBaseDpi) {
   RowLayout layout{};
   layout.fill = {item.left, item.top, item.right, item.bottom - 1};
   RowBox text = column;
   text.right = text.left + columnWidth;
-  text.left += checkBoxes ? 25 : 5;
+  text.left += ScaleToDpi(checkBoxes ? 25 : 5, dpi);
   layout.iconLeft = text.left;
-  layout.iconTop = text.top + (text.bottom - text.top - 16) / 2;
-  if (hasIcon) text.left += 21;
+  layout.iconTop = text.top + (text.bottom - text.top - iconSize) / 2;
+  if (hasIcon) text.left += iconSize + ScaleToDpi(5, dpi);
   layout.text = text;
   return layout;
 }

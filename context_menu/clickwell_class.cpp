@@ -3,10 +3,13 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "context_menu/clickwell_resource.h"
 #include "context_menu/commands.h"
+#include "win/dpi.h"
 #include "win/drop_list.h"
+#include "win/gdi.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
 #include "win/unique_any.h"
@@ -14,11 +17,30 @@
 namespace clickwell {
 namespace {
 
-// The menu bitmap as a DIB section made straight from the resource: the image's own 24-bit
-// colours on any display, at a fraction of the cost of LoadBitmapW's conversion for the screen
-// (Explorer makes one handler, and so one bitmap, per right-click).
-HBITMAP LoadMenuBitmap(HINSTANCE instance) {
-  HRSRC resource = ::FindResourceW(instance, MAKEINTRESOURCEW(IDB_CLICKWELL_MENU), RT_BITMAP);
+// The menu bitmap is 16 x 16 at 96 DPI, drawn also at 24 and 32 pixels (144 and 192 DPI).
+struct MenuBitmap {
+  int size;
+  UINT id;
+};
+constexpr MenuBitmap kMenuBitmaps[] = {
+    {16, IDB_CLICKWELL_MENU}, {24, IDB_CLICKWELL_MENU_24}, {32, IDB_CLICKWELL_MENU_32}};
+constexpr int kLargestMenuBitmap = 256;
+
+// The size the menu shows its bitmap at: 16 scaled to the DPI of the window the menu opens for
+// (this thread's active window: Explorer's), else to the system's.
+int MenuBitmapSize() {
+  const HWND active = ::GetActiveWindow();
+  const UINT dpi = active ? win::WindowDpi(active) : win::SystemDpi();
+  const int size =
+      ::MulDiv(kMenuBitmaps[0].size, static_cast<int>(dpi), static_cast<int>(win::kDefaultDpi));
+  return size < 1 ? kMenuBitmaps[0].size : (size > kLargestMenuBitmap ? kLargestMenuBitmap : size);
+}
+
+// A bitmap resource as a DIB section made straight from it: the image's own 24-bit colours on
+// any display, at a fraction of the cost of LoadBitmapW's conversion for the screen (Explorer
+// makes one handler, and so one bitmap, per right-click).
+HBITMAP LoadMenuBitmap(HINSTANCE instance, UINT id) {
+  HRSRC resource = ::FindResourceW(instance, MAKEINTRESOURCEW(id), RT_BITMAP);
   HGLOBAL loaded = resource ? ::LoadResource(instance, resource) : nullptr;
   const auto* info = loaded ? static_cast<const BITMAPINFO*>(::LockResource(loaded)) : nullptr;
   const size_t size = resource ? ::SizeofResource(instance, resource) : 0;
@@ -40,6 +62,41 @@ HBITMAP LoadMenuBitmap(HINSTANCE instance) {
   return bitmap;
 }
 
+// The menu bitmap at `size`: the one drawn for it, or the next larger one (the largest, past
+// them) scaled to it with the system's halftone stretching.
+HBITMAP MenuBitmapAt(HINSTANCE instance, int size) {
+  const MenuBitmap* drawn = &kMenuBitmaps[std::size(kMenuBitmaps) - 1];
+  for (const MenuBitmap& bitmap : kMenuBitmaps) {
+    if (bitmap.size >= size) {
+      drawn = &bitmap;
+      break;
+    }
+  }
+  win::UniqueBitmap source(LoadMenuBitmap(instance, drawn->id));
+  if (!source || drawn->size == size) return source.release();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = size;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  win::UniqueBitmap scaled(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  win::UniqueDc from(::CreateCompatibleDC(nullptr));
+  win::UniqueDc to(::CreateCompatibleDC(nullptr));
+  if (!scaled || !from || !to) return source.release();
+  {
+    win::ScopedSelectObject reading(from.get(), source.get());
+    win::ScopedSelectObject writing(to.get(), scaled.get());
+    ::SetStretchBltMode(to.get(), HALFTONE);
+    ::SetBrushOrgEx(to.get(), 0, 0, nullptr);
+    if (!::StretchBlt(to.get(), 0, 0, size, size, from.get(), 0, 0, drawn->size, drawn->size,
+                      SRCCOPY))
+      return source.release();
+  }
+  return scaled.release();
+}
+
 // Copies `text` into a caller's buffer of `size` characters, cut to fit, always terminated.
 template <typename Char>
 void CopyCut(Char* buffer, UINT size, std::basic_string_view<Char> text) {
@@ -53,7 +110,7 @@ void CopyCut(Char* buffer, UINT size, std::basic_string_view<Char> text) {
 
 HRESULT CClickwellClass::FinalConstruct() {
   if (win::DllModule* module = win::DllModule::Current())
-    menuBitmap_.reset(LoadMenuBitmap(module->Instance()));
+    menuBitmap_.reset(MenuBitmapAt(module->Instance(), MenuBitmapSize()));
   return S_OK;
 }
 

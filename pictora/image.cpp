@@ -1,5 +1,7 @@
 #include "pictora/image.h"
 
+#include "pictora/resample.h"
+
 #include <climits>
 #include <cstdint>
 
@@ -117,6 +119,19 @@ BOOL Image::DrawMode4(HDC dc, int left, int top, int right, int bottom, int opac
   const Rect dst{left, top, right, bottom};
   if (!CanDraw(dc, dst)) return FALSE;
   return Blend(dc, PlanCentred(image_.width, image_.height, dst), opacity);
+}
+
+BOOL Image::Resample(int frameCount, int frameWidth, int frameHeight) {
+  if (!image_ || frameCount < 1 || frameWidth < 1 || frameHeight < 1) return FALSE;
+  const long long width = static_cast<long long>(frameCount) * frameWidth;
+  if (!ImageSizeAcceptable(width, frameHeight)) return FALSE;
+  DibSection scaled = MakeDibSection(static_cast<int>(width), frameHeight);
+  if (!scaled ||
+      !ResampleStrip(static_cast<const std::uint32_t*>(image_.bits), image_.width, image_.height,
+                     frameCount, static_cast<std::uint32_t*>(scaled.bits), frameWidth, frameHeight))
+    return FALSE;
+  image_ = std::move(scaled);
+  return TRUE;
 }
 
 bool Image::CanDraw(HDC dc, const Rect& dst) const {

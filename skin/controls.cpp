@@ -1,12 +1,16 @@
 #include "skin/controls.h"
 
+#include <oleacc.h>
 #include <shlwapi.h>
 
 #include "abi/image_object.h"
 #include "core/ascii.h"
 #include "skin/markup.h"
 #include "skin/skin_layout.h"
+#include "win/com_ptr.h"
 #include "win/gdi.h"
+#include "win/module.h"
+#include "win/shell_paths.h"
 
 namespace stashly {
 namespace {
@@ -14,6 +18,29 @@ namespace {
 bool FileExists(const std::wstring& path) { return ::PathFileExistsW(path.c_str()) != FALSE; }
 
 void Invalidate(HWND hwnd) { ::InvalidateRect(hwnd, nullptr, FALSE); }
+
+// The system's accessible object for a standard button, answering for `hwnd` from its style,
+// window text and button messages; 0 when the system has none. The accessibility library is
+// loaded from the system folder when a tool first asks, and kept.
+LRESULT StandardButtonObject(HWND hwnd, WPARAM flags) {
+  using CreateProxyFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LONG, REFIID, void**);
+  using ResultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+  static const HMODULE oleacc = [] {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring path =
+        length && length < MAX_PATH ? win::CombinePath(system, L"oleacc.dll") : std::wstring();
+    return path.empty() ? nullptr : ::LoadLibraryW(path.c_str());
+  }();
+  if (!oleacc) return 0;
+  static const auto create = win::GetExport<CreateProxyFn>(oleacc, "CreateStdAccessibleProxyW");
+  static const auto answer = win::GetExport<ResultFromObjectFn>(oleacc, "LresultFromObject");
+  win::ComPtr<IAccessible> accessible;
+  if (!create || !answer ||
+      FAILED(create(hwnd, L"Button", OBJID_CLIENT, __uuidof(IAccessible), accessible.put_void())))
+    return 0;
+  return answer(__uuidof(IAccessible), flags, accessible.get());
+}
 
 }  // namespace
 
@@ -36,20 +63,32 @@ void PaintParentBackground(HWND child, HDC dc, const RECT& clientRect) {
 
 void CXButtonImpl::SetImage(const std::wstring& path, int frameCount) {
   if (frameCount <= 0 || !FileExists(path)) return;
-  image_ = LoadImageObject(path);
-  if (image_ && !checkStyle_) {
-    ULONGLONG size = image_->GetSize();
-    int width = ImageSizeWidth(size);
-    int height = ImageSizeHeight(size);
-    // An image that did not decode reports 0 x 0; the button then keeps its skin size.
-    if (width > 0 && height > 0) {
-      SkinSize frame = ButtonSizeForImage(width, height, frameCount);
-      ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.width, frame.height,
-                     SWP_NOMOVE | SWP_SHOWWINDOW);
-      ::GetClientRect(hwnd(), &frameRect_);
-    }
-  }
+  imagePath_ = path;
   frameCount_ = frameCount;
+  LoadImage(SWP_NOMOVE | SWP_SHOWWINDOW);
+}
+
+void CXButtonImpl::LoadImage(UINT sizeFlags) {
+  image_ = LoadImageForDpi(imagePath_, frameCount_, dpi_);
+  if (!image_ || checkStyle_) return;
+  ULONGLONG size = image_->GetSize();
+  int width = ImageSizeWidth(size);
+  int height = ImageSizeHeight(size);
+  // An image that did not decode reports 0 x 0; the button then keeps its skin size.
+  if (width > 0 && height > 0) {
+    SkinSize frame = ButtonSizeForImage(width, height, frameCount_);
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.width, frame.height, sizeFlags);
+    ::GetClientRect(hwnd(), &frameRect_);
+  }
+}
+
+void CXButtonImpl::Rescale(UINT dpi) {
+  dpi_ = dpi;
+  // The parent's surface under the button is drawn anew at the new scale.
+  snapshot_.reset();
+  if (captionBlock_) captionBlock_->SetDpi(dpi);
+  if (!imagePath_.empty()) LoadImage(SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Invalidate(hwnd());
 }
 
 void CXButtonImpl::SetCaption(const std::wstring& text) {
@@ -58,6 +97,7 @@ void CXButtonImpl::SetCaption(const std::wstring& text) {
     return;
   }
   captionBlock_ = std::make_unique<CXStyledText>();
+  captionBlock_->SetDpi(dpi_);
   captionBlock_->SetText(text);
   RECT client{};
   ::GetClientRect(hwnd(), &client);
@@ -72,6 +112,14 @@ void CXButtonImpl::SetCaptionColors(COLORREF normal, bool perState, COLORREF hov
 
 SIZE CXButtonImpl::GetFrameSize() const {
   return SIZE{frameRect_.right - frameRect_.left, frameRect_.bottom - frameRect_.top};
+}
+
+LRESULT CXButtonImpl::ButtonState() const {
+  LRESULT state = checkStyle_ && checked_ ? BST_CHECKED : BST_UNCHECKED;
+  if (state_ == 2) state |= BST_PUSHED;
+  if (state_ == 1) state |= BST_HOT;
+  if (::GetFocus() == hwnd()) state |= BST_FOCUS;
+  return state;
 }
 
 void CXButtonImpl::SetState(int state) {
@@ -96,10 +144,21 @@ bool CXButtonImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
     case WM_GETDLGCODE: {
       // Enter clicks a focused button rather than the dialog's default one.
       const auto* key = reinterpret_cast<const MSG*>(lParam);
-      result = DLGC_BUTTON;
+      result = DLGC_BUTTON | (checkStyle_ ? 0 : DLGC_UNDEFPUSHBUTTON);
       if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
       return true;
     }
+    case BM_GETCHECK:
+      result = checkStyle_ && checked_ ? BST_CHECKED : BST_UNCHECKED;
+      return true;
+    case BM_GETSTATE:
+      result = ButtonState();
+      return true;
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) break;
+      result = StandardButtonObject(hwnd(), wParam);
+      if (!result) break;
+      return true;
     case WM_KEYDOWN:
       if (wParam == VK_SPACE || wParam == VK_RETURN) {
         Click();
@@ -197,18 +256,21 @@ void CXButtonImpl::PaintTo(HDC target) {
   }
 
   RECT caption =
-      win::ToRect(CaptionRect(win::FromRect<SkinRect>(client), textOffsetX_, textOffsetY_));
+      win::ToRect(CaptionRect(win::FromRect<SkinRect>(client), ScaleToDpi(textOffsetX_, dpi_),
+                              ScaleToDpi(textOffsetY_, dpi_)));
   UINT format = CaptionFormat(textAlign_);
   if (captionBlock_) {
     captionBlock_->SetRect(caption.left, caption.top, caption.right, caption.bottom);
     captionBlock_->Draw(dc, format);
   } else if (!caption_.empty()) {
-    DrawTextRun(dc, caption_, caption, captionColors_[state_ & 3], format, 0, nullptr);
+    DrawTextRun(dc, caption_, caption, captionColors_[state_ & 3], format, 0, nullptr, dpi_);
   }
   // Only a tab stop shows the focus: the keyboard brought it there.
   const bool tabStop = (::GetWindowLongW(hwnd(), GWL_STYLE) & WS_TABSTOP) != 0;
-  if (tabStop && ::GetFocus() == hwnd() && width > 4 && height > 4) {
-    RECT focus{client.left + 2, client.top + 2, client.right - 2, client.bottom - 2};
+  const int inset = ScaleToDpi(2, dpi_);
+  if (tabStop && ::GetFocus() == hwnd() && width > 2 * inset && height > 2 * inset) {
+    RECT focus{client.left + inset, client.top + inset, client.right - inset,
+               client.bottom - inset};
     ::DrawFocusRect(dc, &focus);
   }
 }
@@ -218,6 +280,7 @@ CXCheckButton::CXCheckButton() {
   textOffsetX_ = 16;
   textOffsetY_ = -2;
   checkStyle_ = 1;
+  buttonStyle_ = BS_CHECKBOX;
 }
 
 CXRadioButton::CXRadioButton() {
@@ -225,6 +288,7 @@ CXRadioButton::CXRadioButton() {
   textOffsetX_ = 20;
   textOffsetY_ = -2;
   checkStyle_ = 1;
+  buttonStyle_ = BS_RADIOBUTTON;
 }
 
 void CXRadioButton::SetRadioId(int id) {
@@ -263,9 +327,27 @@ bool CXPngEditT::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
   return Window::HandleMessage(message, wParam, lParam, result);
 }
 
+void CXPngEdit::SetDpi(UINT dpi) {
+  dpi_ = dpi;
+  if (!edit_.hwnd()) return;
+  const LOGFONTW logFont = DefaultGuiLogFont(dpi);
+  // The edit lets go of the old font before it is deleted.
+  win::UniqueFont font(::CreateFontIndirectW(&logFont));
+  ::SendMessageW(edit_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  font_ = std::move(font);
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  PlaceEdit(client.right, client.bottom);
+}
+
+void CXPngEdit::PlaceEdit(int width, int height) {
+  SkinRect inner = EditInnerRect(width, height, dpi_);
+  ::MoveWindow(edit_.hwnd(), inner.left, inner.top, inner.Width(), inner.Height(), TRUE);
+}
+
 void CXPngEdit::SetBkImage(const std::wstring& path, int frameCount) {
   if (frameCount <= 0 || !FileExists(path)) return;
-  image_ = LoadImageObject(path);
+  image_ = LoadImageForDpi(path, frameCount, dpi_);
   imageRect_ = RECT{};
   if (image_) {
     ULONGLONG size = image_->GetSize();
@@ -282,8 +364,7 @@ bool CXPngEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       if (edit) {
         edit_.Subclass(edit);
         ::ShowWindow(edit, SW_SHOW);
-        LOGFONTW logFont{};
-        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof logFont, &logFont);
+        const LOGFONTW logFont = DefaultGuiLogFont(dpi_);
         font_.reset(::CreateFontIndirectW(&logFont));
         ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
       }
@@ -291,10 +372,7 @@ bool CXPngEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
       return true;
     }
     case WM_SIZE:
-      if (edit_.hwnd() && lParam) {
-        SkinRect inner = EditInnerRect(LOWORD(lParam), HIWORD(lParam));
-        ::MoveWindow(edit_.hwnd(), inner.left, inner.top, inner.Width(), inner.Height(), TRUE);
-      }
+      if (edit_.hwnd() && lParam) PlaceEdit(LOWORD(lParam), HIWORD(lParam));
       result = 0;
       return true;
     case WM_PAINT:

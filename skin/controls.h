@@ -17,12 +17,26 @@ namespace stashly {
 
 // A skinned button. It takes the focus only where its parent gives it a tab stop; with the focus
 // it shows a focus rectangle, and Space or Enter click it.
+//
+// For accessibility tools it is a standard button: its window text (never drawn) is its name,
+// its style carries the kind (BS_PUSHBUTTON, BS_CHECKBOX, BS_RADIOBUTTON), BM_GETCHECK and
+// BM_GETSTATE answer with its state, a push button says it is not the default one
+// (DLGC_UNDEFPUSHBUTTON: Enter only ever presses the focused button), and the system's proxy
+// for buttons answers for it (WM_GETOBJECT).
 class CXButtonImpl : public win::Window, public CXSkinElement {
  public:
+  // The window style to create the button with: the child-control traits and its kind.
+  DWORD ControlStyle() const { return win::kControlStyle | buttonStyle_; }
+  // The DPI its image, caption and margins are made for; 0 (the start): as they are.
+  void SetDpi(UINT dpi) { dpi_ = dpi; }
+  UINT dpi() const { return dpi_; }
   // Frame count 0 or less, or a missing file: nothing happens. A push button takes the size of
   // one frame of its image (unless the image reports 0 x 0); check boxes and radio buttons keep
-  // theirs.
+  // theirs. The image is the one drawn for the button's DPI (LoadImageForDpi).
   void SetImage(const std::wstring& path, int frameCount);
+  // Makes everything again for another DPI, in place: the image, a push button's size, the
+  // caption; the z-order stays.
+  void Rescale(UINT dpi);
   // Text with "{style=" becomes a styled caption block; other text is the plain caption.
   void SetCaption(const std::wstring& text);
   void SetCaptionColors(COLORREF normal, bool perState, COLORREF hover, COLORREF pressed,
@@ -43,8 +57,13 @@ class CXButtonImpl : public win::Window, public CXSkinElement {
   int textOffsetY_ = 0;
   int checkStyle_ = 0;
   int checked_ = 0;
+  DWORD buttonStyle_ = BS_PUSHBUTTON;
 
  private:
+  // Loads the image for the button's DPI; a push button then takes the size of one frame, the
+  // window moved with `sizeFlags`.
+  void LoadImage(UINT sizeFlags);
+  LRESULT ButtonState() const;
   void SetState(int state);
   // What a click does: the command to the parent, and the check turned over.
   void Click();
@@ -55,9 +74,11 @@ class CXButtonImpl : public win::Window, public CXSkinElement {
   int pressed_ = 0;
   int tracking_ = 0;
   int state_ = 0;
+  UINT dpi_ = 0;
   win::UniqueBitmap snapshot_;
   std::unique_ptr<CXStyledText> captionBlock_;
   ImageObjectPtr image_;
+  std::wstring imagePath_;
   int frameCount_ = 0;
   std::wstring caption_;
   COLORREF captionColors_[4] = {};
@@ -96,6 +117,10 @@ class CXPngEditT : public win::Window {
 
 class CXPngEdit : public win::Window, public CXSkinElement {
  public:
+  // The DPI the margins, the font and the background are made for; makes the font and places
+  // the inner edit again. 0 (the start): as they are.
+  void SetDpi(UINT dpi);
+  // The background drawn for the edit's DPI (LoadImageForDpi).
   void SetBkImage(const std::wstring& path, int frameCount);
   RECT GetImageRect() const { return imageRect_; }
   HWND editWindow() const { return edit_.hwnd(); }
@@ -106,11 +131,13 @@ class CXPngEdit : public win::Window, public CXSkinElement {
  private:
   void Paint();
   void PaintTo(HDC target);
+  void PlaceEdit(int width, int height);
 
   CXPngEditT edit_;
   ImageObjectPtr image_;
   RECT imageRect_{};
   win::UniqueFont font_;
+  UINT dpi_ = 0;
 };
 
 // A windowless image of the skin, painted by its dialog.

@@ -6,6 +6,7 @@
 #include "skin/markup.h"
 #include "skin/skin_description.h"
 #include "skin/skin_layout.h"
+#include "win/dpi.h"
 #include "win/gdi.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
@@ -58,30 +59,62 @@ void CXTitleBar::CreateIcon(const std::wstring& path) {
     icon.reset();
     return;
   }
+  icon->SetDpi(dpi);
   icon->SetImage(path, 1);
-  SIZE frame = icon->GetFrameSize();
-  SkinRect rect = TitleIconRect(ClientOf(window), SkinSize{frame.cx, frame.cy});
-  ::MoveWindow(icon->hwnd(), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+  PlaceIcon();
   icon->Enable(false);
 }
 
-void CXTitleBar::CreateCloseButton(const std::wstring& path) {
+void CXTitleBar::CreateCloseButton(const std::wstring& path, const std::wstring& name) {
   close = std::make_unique<CXPngButton>();
   if (!close->Create(window, RECT{}, 0, 0, kCommandClose)) {
     close.reset();
     return;
   }
+  close->SetDpi(dpi);
   close->SetImage(path, 3);
   ::SetWindowLongW(close->hwnd(), GWL_ID, kCommandClose);
-  SIZE frame = close->GetFrameSize();
-  SkinRect rect = CloseButtonRect(ClientOf(window), SkinSize{frame.cx, frame.cy});
-  ::MoveWindow(close->hwnd(), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+  ::SetWindowTextW(close->hwnd(), name.c_str());
+  PlaceClose();
   ::ShowWindow(close->hwnd(), SW_SHOW);
 }
 
 void CXTitleBar::SetTitle(const std::wstring& markup) {
   if (!title) title = std::make_unique<CXStyledText>();
+  title->SetDpi(dpi);
   title->SetText(markup);
+  PlaceTitle();
+}
+
+void CXTitleBar::Rescale(UINT newDpi) {
+  dpi = newDpi;
+  if (icon && icon->hwnd()) {
+    icon->Rescale(dpi);
+    PlaceIcon();
+  }
+  if (close && close->hwnd()) {
+    close->Rescale(dpi);
+    PlaceClose();
+  }
+  if (title) {
+    title->SetDpi(dpi);
+    PlaceTitle();
+  }
+}
+
+void CXTitleBar::PlaceIcon() {
+  SIZE frame = icon->GetFrameSize();
+  SkinRect rect = TitleIconRect(ClientOf(window), SkinSize{frame.cx, frame.cy}, dpi);
+  ::MoveWindow(icon->hwnd(), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+}
+
+void CXTitleBar::PlaceClose() {
+  SIZE frame = close->GetFrameSize();
+  SkinRect rect = CloseButtonRect(ClientOf(window), SkinSize{frame.cx, frame.cy}, dpi);
+  ::MoveWindow(close->hwnd(), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+}
+
+void CXTitleBar::PlaceTitle() {
   std::optional<int32_t> iconRight;
   if (icon && icon->hwnd()) {
     RECT iconRect{};
@@ -89,7 +122,7 @@ void CXTitleBar::SetTitle(const std::wstring& markup) {
     ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&iconRect), 2);
     iconRight = iconRect.right;
   }
-  SkinRect rect = TitleTextRect(ClientOf(window), iconRight);
+  SkinRect rect = TitleTextRect(ClientOf(window), iconRight, dpi);
   title->SetRect(rect.left, rect.top, rect.right, rect.bottom);
 }
 
@@ -105,99 +138,179 @@ win::DialogTemplate CXEasyDialog::Template() const {
 void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
   skinDir_ = win::ProgramFolder();
   titleBar_.window = hwnd();
+  dpi_ = win::WindowDpi(hwnd());
+  titleBar_.dpi = dpi_;
   std::wstring file = win::CombinePath(skinDir_, relativePath);
   if (file.empty()) return;
   SkinDescription skin = ParseSkinDescription(ReadSkinFile(file), win::CodePageCodec(CP_ACP));
   if (!skin.loaded) return;
+  // Kept: a change of DPI lays the same skin out again.
+  skin_ = std::move(skin);
 
-  if (skin.main) {
-    const SkinMain& main = *skin.main;
+  if (skin_.main) {
+    const SkinMain& main = *skin_.main;
     // The corner size is known before the resize, so its WM_SIZE already rounds the window.
-    roundCorner_ = main.roundCorner;
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, main.width, main.height, SWP_NOMOVE | SWP_NOZORDER);
+    roundCorner_ = Scale(main.roundCorner);
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(main.width), Scale(main.height),
+                   SWP_NOMOVE | SWP_NOZORDER);
     if (!main.titleIcon.empty()) titleBar_.CreateIcon(SkinPath(main.titleIcon));
     titleBar_.SetTitle(FormatTitleMarkup(main.titleColor, main.title));
     ::SetWindowTextW(hwnd(), main.title.c_str());
   }
-  if (skin.sysButton) titleBar_.CreateCloseButton(SkinPath(skin.sysButton->sysClose));
-  if (skin.background) {
-    if (!skin.background->bkImage.empty())
-      bkImage_ = LoadImageObject(SkinPath(skin.background->bkImage));
-    if (!skin.background->bkLayer.empty())
-      bkLayer_ = LoadImageObject(SkinPath(skin.background->bkLayer));
-  }
+  if (skin_.sysButton)
+    titleBar_.CreateCloseButton(SkinPath(skin_.sysButton->sysClose), skin_.sysButton->name);
+  LoadBackgrounds();
 
   CXRadioButton* defaultRadio = nullptr;
-  std::optional<size_t> defaultIndex = DefaultRadioIndex(skin.radios);
-  for (SkinElementKind kind : kSkinListOrder) {
-    const std::vector<SkinElement>& list = skin.List(kind);
-    for (size_t index = 0; index < list.size(); ++index) {
-      const SkinElement& element = list[index];
-      std::unique_ptr<CXSkinElement> made =
-          CreateSkinElement(win::ToWide(SkinElementName(kind), CP_ACP));
-      if (!made) continue;
-      CXSkinElement* object = made.get();
-      elements_.push_back(std::move(made));
-      controls_[element.msg] = object;
-      const RECT rect = win::ToRect(element.Rect());
-      const std::wstring image = SkinPath(element.image);
-
-      switch (kind) {
-        case SkinElementKind::kButton:
-        case SkinElementKind::kCheck:
-        case SkinElementKind::kRadio: {
-          auto* button = static_cast<CXButtonImpl*>(object);
-          if (!button->Create(hwnd(), rect)) break;
-          ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
-                       rect.bottom - rect.top, TRUE);
-          button->SetImage(image, element.imageCount);
-          if (kind == SkinElementKind::kRadio) {
-            auto* radio = static_cast<CXRadioButton*>(object);
-            radio->SetGroup(element.group);
-            radio->SetRadioId(element.msg);
-            if (defaultIndex && *defaultIndex == index) defaultRadio = radio;
-          } else {
-            ::SetWindowLongW(button->hwnd(), GWL_ID, element.msg);
-          }
-          button->SetCaption(element.text);
-          if (kind != SkinElementKind::kButton) {
-            COLORREF color = element.textColor.empty() ? 0 : ParseColor(element.textColor);
-            button->SetCaptionColors(color, false, color, color, color);
-          }
-          ::ShowWindow(button->hwnd(), SW_SHOW);
-          break;
-        }
-        case SkinElementKind::kEdit: {
-          auto* edit = static_cast<CXPngEdit*>(object);
-          if (!edit->Create(hwnd(), rect)) break;
-          edit->SetBkImage(image, 1);
-          SkinRect placed = EditRectForImage(element.Rect(), edit->GetImageRect().bottom);
-          ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
-                         placed.Height(), SWP_SHOWWINDOW);
-          ::SetWindowLongW(edit->hwnd(), GWL_ID, element.msg);
-          ::ShowWindow(edit->hwnd(), SW_SHOW);
-          break;
-        }
-        case SkinElementKind::kXString: {
-          auto* text = static_cast<CXStyledText*>(object);
-          strings_.push_back(text);
-          text->SetText(element.text);
-          text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
-          break;
-        }
-        case SkinElementKind::kImage: {
-          auto* picture = static_cast<CXPictureItem*>(object);
-          images_.push_back(picture);
-          picture->SetImage(LoadImageObject(image));
-          picture->SetRect(rect);
-          picture->SetDrawType(element.drawType);
-          break;
-        }
-      }
-    }
-  }
+  std::optional<size_t> defaultIndex = DefaultRadioIndex(skin_.radios);
+  for (SkinElementKind kind : kSkinListOrder)
+    for (size_t index = 0; index < skin_.List(kind).size(); ++index)
+      MakeElement(kind, index, defaultRadio, defaultIndex);
   // The radio object itself, not a lookup by id: another control may carry the same id.
   if (defaultRadio && defaultRadio->hwnd()) ::SendMessageW(defaultRadio->hwnd(), XRM_SETCHECK, 1, 0);
+}
+
+void CXEasyDialog::LoadBackgrounds() {
+  if (!skin_.background) return;
+  if (!skin_.background->bkImage.empty())
+    bkImage_ = LoadImageForDpi(SkinPath(skin_.background->bkImage), 1, dpi_);
+  if (!skin_.background->bkLayer.empty())
+    bkLayer_ = LoadImageForDpi(SkinPath(skin_.background->bkLayer), 1, dpi_);
+}
+
+void CXEasyDialog::MakeElement(SkinElementKind kind, size_t index, CXRadioButton*& defaultRadio,
+                               std::optional<size_t> defaultIndex) {
+  const SkinElement& element = skin_.List(kind)[index];
+  std::unique_ptr<CXSkinElement> made =
+      CreateSkinElement(win::ToWide(SkinElementName(kind), CP_ACP));
+  if (!made) return;
+  CXSkinElement* object = made.get();
+  elements_.push_back(std::move(made));
+  made_.push_back({kind, index, object});
+  controls_[element.msg] = object;
+  const SkinRect scaled = ScaleElementRect(element.Rect(), dpi_);
+  const RECT rect = win::ToRect(scaled);
+  const std::wstring image = SkinPath(element.image);
+
+  switch (kind) {
+    case SkinElementKind::kButton:
+    case SkinElementKind::kCheck:
+    case SkinElementKind::kRadio: {
+      auto* button = static_cast<CXButtonImpl*>(object);
+      if (!button->Create(hwnd(), rect, button->ControlStyle())) break;
+      button->SetDpi(dpi_);
+      ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, TRUE);
+      button->SetImage(image, element.imageCount);
+      if (kind == SkinElementKind::kRadio) {
+        auto* radio = static_cast<CXRadioButton*>(object);
+        radio->SetGroup(element.group);
+        radio->SetRadioId(element.msg);
+        if (defaultIndex && *defaultIndex == index) defaultRadio = radio;
+      } else {
+        ::SetWindowLongW(button->hwnd(), GWL_ID, element.msg);
+      }
+      // What accessibility tools announce; the window text is never drawn.
+      ::SetWindowTextW(button->hwnd(), element.name.c_str());
+      button->SetCaption(element.text);
+      if (kind != SkinElementKind::kButton) {
+        COLORREF color = element.textColor.empty() ? 0 : ParseColor(element.textColor);
+        button->SetCaptionColors(color, false, color, color, color);
+      }
+      ::ShowWindow(button->hwnd(), SW_SHOW);
+      break;
+    }
+    case SkinElementKind::kEdit: {
+      auto* edit = static_cast<CXPngEdit*>(object);
+      if (!edit->Create(hwnd(), rect)) break;
+      edit->SetDpi(dpi_);
+      edit->SetBkImage(image, 1);
+      SkinRect placed = EditRectForImage(scaled, edit->GetImageRect().bottom);
+      ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
+                     placed.Height(), SWP_SHOWWINDOW);
+      ::SetWindowLongW(edit->hwnd(), GWL_ID, element.msg);
+      ::ShowWindow(edit->hwnd(), SW_SHOW);
+      break;
+    }
+    case SkinElementKind::kXString: {
+      auto* text = static_cast<CXStyledText*>(object);
+      strings_.push_back(text);
+      text->SetDpi(dpi_);
+      text->SetText(element.text);
+      text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
+      break;
+    }
+    case SkinElementKind::kImage: {
+      auto* picture = static_cast<CXPictureItem*>(object);
+      images_.push_back(picture);
+      picture->SetImage(LoadImageForDpi(image, 1, dpi_));
+      picture->SetRect(rect);
+      picture->SetDrawType(element.drawType);
+      break;
+    }
+  }
+}
+
+void CXEasyDialog::PlaceAgain(const Made& made) {
+  const SkinElement& element = skin_.List(made.kind)[made.index];
+  const SkinRect scaled = ScaleElementRect(element.Rect(), dpi_);
+  const RECT rect = win::ToRect(scaled);
+  switch (made.kind) {
+    case SkinElementKind::kButton:
+    case SkinElementKind::kCheck:
+    case SkinElementKind::kRadio: {
+      auto* button = static_cast<CXButtonImpl*>(made.object);
+      if (!button->hwnd()) break;
+      ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, TRUE);
+      button->Rescale(dpi_);
+      break;
+    }
+    case SkinElementKind::kEdit: {
+      auto* edit = static_cast<CXPngEdit*>(made.object);
+      if (!edit->hwnd()) break;
+      edit->SetDpi(dpi_);
+      edit->SetBkImage(SkinPath(element.image), 1);
+      SkinRect placed = EditRectForImage(scaled, edit->GetImageRect().bottom);
+      ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
+                     placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    case SkinElementKind::kXString: {
+      auto* text = static_cast<CXStyledText*>(made.object);
+      text->SetDpi(dpi_);
+      text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
+      break;
+    }
+    case SkinElementKind::kImage: {
+      auto* picture = static_cast<CXPictureItem*>(made.object);
+      picture->SetImage(LoadImageForDpi(SkinPath(element.image), 1, dpi_));
+      picture->SetRect(rect);
+      break;
+    }
+  }
+}
+
+void CXEasyDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  if (skin_.main) roundCorner_ = Scale(skin_.main->roundCorner);
+  ::SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // A suggestion of the same size brings no WM_SIZE, but the corners may have changed.
+  RECT client{};
+  ::GetClientRect(hwnd(), &client);
+  RoundCorners(client.right, client.bottom);
+  titleBar_.Rescale(dpi_);
+  LoadBackgrounds();
+  for (const Made& made : made_) PlaceAgain(made);
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void CXEasyDialog::RoundCorners(int width, int height) {
+  if (!roundCorner_) return;
+  HRGN region = ::CreateRoundRectRgn(0, 0, width, height, roundCorner_, roundCorner_);
+  // The system owns the region once it is set.
+  if (region && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
 }
 
 CXSkinElement* CXEasyDialog::GetControl(int id) const {
@@ -267,12 +380,18 @@ bool CXEasyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
       return true;
     }
     case WM_SIZE:
-      if (roundCorner_) {
-        HRGN region = ::CreateRoundRectRgn(0, 0, LOWORD(lParam), HIWORD(lParam), roundCorner_,
-                                           roundCorner_);
-        // The system owns the region once it is set.
-        if (region && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
-      }
+      RoundCorners(LOWORD(lParam), HIWORD(lParam));
+      result = 0;
+      return true;
+    case win::kGetDpiScaledSizeMessage:
+      // The skin scales in proportion, not as the template's dialog font would.
+      if (!skin_.main || !lParam) break;
+      reinterpret_cast<SIZE*>(lParam)->cx = ScaleToDpi(skin_.main->width, LOWORD(wParam));
+      reinterpret_cast<SIZE*>(lParam)->cy = ScaleToDpi(skin_.main->height, LOWORD(wParam));
+      result = TRUE;
+      return true;
+    case WM_DPICHANGED:
+      if (lParam) OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       result = 0;
       return true;
     case WM_LBUTTONDOWN:

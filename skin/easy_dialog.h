@@ -6,15 +6,22 @@
 //
 // A subclass, in its WM_INITDIALOG handler: SetDraggable(true), LoadSkin(its file), its own
 // set-up through GetControl, and last hands WM_INITDIALOG on to this class.
+//
+// The skin is laid out for the DPI of the window's monitor: its 96-DPI figures scaled (see
+// skin_layout.h), its images drawn for that scale. When the window moves to a monitor of
+// another DPI (WM_DPICHANGED) it takes the rectangle the system suggests and lays the skin out
+// again; a subclass with more to lay out handles the message after this class.
 #include <windows.h>
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "skin/controls.h"
 #include "skin/image_provider.h"
+#include "skin/skin_description.h"
 #include "skin/skin_element.h"
 #include "skin/styled_text.h"
 #include "win/dialog.h"
@@ -24,13 +31,21 @@ namespace stashly {
 class CXTitleBar {
  public:
   HWND window = nullptr;
+  UINT dpi = 0;
   std::unique_ptr<CXPngButton> icon;
   std::unique_ptr<CXPngButton> close;
   std::unique_ptr<CXStyledText> title;
 
   void CreateIcon(const std::wstring& path);
-  void CreateCloseButton(const std::wstring& path);
+  void CreateCloseButton(const std::wstring& path, const std::wstring& name);
   void SetTitle(const std::wstring& markup);
+  // Images, places and the title's font again, at `newDpi`.
+  void Rescale(UINT newDpi);
+
+ private:
+  void PlaceIcon();
+  void PlaceClose();
+  void PlaceTitle();
 };
 
 class CXEasyDialog : public win::Dialog {
@@ -55,6 +70,10 @@ class CXEasyDialog : public win::Dialog {
   const std::wstring& skinDir() const { return skinDir_; }
   int roundCorner() const { return roundCorner_; }
   const CXTitleBar& titleBar() const { return titleBar_; }
+  // The DPI the skin is laid out for.
+  UINT dpi() const { return dpi_; }
+  // A 96-DPI figure (a margin, a size) at the skin's DPI.
+  int Scale(int value) const { return ScaleToDpi(value, dpi_); }
 
  protected:
   win::DialogTemplate Template() const override;
@@ -63,11 +82,28 @@ class CXEasyDialog : public win::Dialog {
   void PaintSurface(HDC dc, const RECT& client) const;
 
  private:
+  // An element the skin made, and the description it was made from.
+  struct Made {
+    SkinElementKind kind;
+    size_t index;  // into skin_.List(kind)
+    CXSkinElement* object;
+  };
+
   void Paint();
   void OnRadioChecked(int group, int id);
+  void RoundCorners(int width, int height);
+  void LoadBackgrounds();
+  // Creates the element's object and window at the skin's DPI.
+  void MakeElement(SkinElementKind kind, size_t index, CXRadioButton*& defaultRadio,
+                   std::optional<size_t> defaultIndex);
+  // Places an element made before at the skin's DPI, with its images drawn for it.
+  void PlaceAgain(const Made& made);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
   std::wstring SkinPath(const std::wstring& value) const { return skinDir_ + L"\\" + value; }
 
   std::wstring skinDir_;
+  SkinDescription skin_;
+  UINT dpi_ = 0;
   int roundCorner_ = 0;
   bool draggable_ = false;
   ImageObjectPtr bkImage_;
@@ -76,6 +112,7 @@ class CXEasyDialog : public win::Dialog {
   // Every element the skin made, in creation order (an element whose id was taken again still
   // exists and draws); `controls_` maps each id to the last one.
   std::vector<std::unique_ptr<CXSkinElement>> elements_;
+  std::vector<Made> made_;
   std::map<int, CXSkinElement*> controls_;
   std::vector<CXStyledText*> strings_;
   std::vector<CXPictureItem*> images_;

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "abi/image_object.h"
+#include "skin/image_variant.h"
+#include "skin/skin_layout.h"
 #include "win/module.h"
 #include "win/unique_any.h"
 
@@ -39,6 +41,28 @@ IImageObject* CreateImageObjectFor(const std::wstring& path) {
   IImageObject* object = provider.create(ImageTypeForPath(path));
   if (object) object->Load(path.c_str(), 0);
   return object;
+}
+
+ImageObjectPtr LoadImageForDpi(const std::wstring& path, int frameCount, unsigned dpi) {
+  ImageObjectPtr image = LoadImageObject(path);
+  if (!image || dpi == 0 || dpi == kBaseDpi) return image;
+  // The plain file says how large the image is meant to be.
+  const ULONGLONG size = image->GetSize();
+  if (ImageSizeWidth(size) <= 0 || ImageSizeHeight(size) <= 0) return image;
+  const int frames = frameCount > 0 ? frameCount : 1;
+  const SkinSize frame = ScaledFrameSize(ImageSizeWidth(size), ImageSizeHeight(size), frames, dpi);
+  for (const std::wstring& variant : ImageVariantPaths(path, dpi)) {
+    if (::GetFileAttributesW(variant.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    ImageObjectPtr drawn = LoadImageObject(variant);
+    if (drawn && drawn->GetSize() != 0) {
+      image = std::move(drawn);
+      break;
+    }
+  }
+  if (static_cast<long long>(frames) * frame.width != ImageSizeWidth(image->GetSize()) ||
+      frame.height != ImageSizeHeight(image->GetSize()))
+    image->Resample(frames, frame.width, frame.height);
+  return image;
 }
 
 void ReleaseImageObject(IImageObject* object) {

@@ -40,4 +40,10 @@ inline ImageObjectPtr LoadImageObject(const std::wstring& path) {
   return ImageObjectPtr(CreateImageObjectFor(path));
 }
 
+// The image at `path`, a strip of `frameCount` frames made for 96 DPI, as drawn at `dpi`: its
+// frames scaled by dpi / 96 (ScaledFrameSize), taken from the file drawn for the closest scale
+// beside it (ImageVariantPaths) when there is one, and resampled by the provider to that size
+// when the file drawn has another. At 96 DPI (or 0) it is LoadImageObject; null as that.
+ImageObjectPtr LoadImageForDpi(const std::wstring& path, int frameCount, unsigned dpi);
+
 }  // namespace stashly

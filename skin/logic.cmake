@@ -2,7 +2,8 @@
 add_library(skin_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/markup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_description.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/skin_layout.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/skin_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_variant.cpp)
 target_link_libraries(skin_logic PUBLIC core_logic stashly_tinyxml2)
 
 if(NOT WIN32)

@@ -1,6 +1,6 @@
 # Binding of the image provider (Pictora.dll) and its Wine tests.
 add_library(skin_image_provider STATIC image_provider.cpp)
-target_link_libraries(skin_image_provider PUBLIC win stashly_options)
+target_link_libraries(skin_image_provider PUBLIC skin_logic win stashly_options)
 
 if(BUILD_TESTING)
   stashly_add_test(skin_image_provider_tests SOURCES tests/image_provider_test.cpp

@@ -75,6 +75,7 @@ SkinElement ReadElement(const tinyxml2::XMLElement& element, const AttributeRead
   read.Int(element, "group", out.group);
   read.Int(element, "default", out.defaultMark);
   read.Int(element, "drawtype", out.drawType);
+  out.name = read.Text(element, "name");
   return out;
 }
 
@@ -192,8 +193,11 @@ SkinDescription ParseSkinDescription(std::string_view bytes, const NarrowCodec& 
     m.titleColor = read.Text(*main, "titlecolor");
     m.title = read.Text(*main, "title");
   }
-  if (const tinyxml2::XMLElement* sys = root->FirstChildElement("sysbutton"))
-    description.sysButton.emplace().sysClose = read.Text(*sys, "sysClose");
+  if (const tinyxml2::XMLElement* sys = root->FirstChildElement("sysbutton")) {
+    SkinSysButton& button = description.sysButton.emplace();
+    button.sysClose = read.Text(*sys, "sysClose");
+    button.name = read.Text(*sys, "name");
+  }
   if (const tinyxml2::XMLElement* bk = root->FirstChildElement("bk")) {
     SkinBackground& background = description.background.emplace();
     background.bkImage = read.Text(*bk, "bkimage");

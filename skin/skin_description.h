@@ -45,6 +45,9 @@ struct SkinElement {
   int32_t group = 0;
   int32_t defaultMark = -1;  // "default": 0 or more marks the default radio
   int32_t drawType = 0;
+  // "name": what accessibility tools announce for a button, check box or radio button; it
+  // becomes the control's window text and is never drawn.
+  std::wstring name;
 
   // left xpos, top ypos, right xpos + width, bottom ypos + height (sums saturate).
   SkinRect Rect() const;
@@ -62,6 +65,7 @@ struct SkinMain {
 
 struct SkinSysButton {
   std::wstring sysClose;
+  std::wstring name;  // the close button's name for accessibility tools, as an element's
 };
 
 struct SkinBackground {

@@ -34,23 +34,48 @@ int32_t SaturatingAdd(int32_t a, int32_t b) {
   return Saturate(int64_t{a} + b);
 }
 
-SkinPoint TitleIconPosition(const SkinRect& client) {
-  return {SaturatingAdd(client.left, 5), 7};
+int32_t ScaleBetweenDpi(int32_t value, uint32_t fromDpi, uint32_t toDpi) {
+  if (fromDpi == 0 || toDpi == 0 || fromDpi == toDpi) return value;
+  const int64_t product = int64_t{value} * toDpi;
+  const int64_t magnitude = ((product < 0 ? -product : product) + fromDpi / 2) / fromDpi;
+  return Saturate(product < 0 ? -magnitude : magnitude);
 }
 
-SkinRect TitleIconRect(const SkinRect& client, SkinSize frame) {
-  const SkinPoint at = TitleIconPosition(client);
+int32_t ScaleToDpi(int32_t value, uint32_t dpi) {
+  return ScaleBetweenDpi(value, kBaseDpi, dpi);
+}
+
+SkinRect ScaleElementRect(const SkinRect& rect, uint32_t dpi) {
+  const int32_t left = ScaleToDpi(rect.left, dpi);
+  const int32_t top = ScaleToDpi(rect.top, dpi);
+  return {left, top, SaturatingAdd(left, ScaleToDpi(rect.Width(), dpi)),
+          SaturatingAdd(top, ScaleToDpi(rect.Height(), dpi))};
+}
+
+SkinSize ScaledFrameSize(int32_t imageWidth, int32_t imageHeight, int32_t frameCount,
+                         uint32_t dpi) {
+  return {ScaleToDpi(FrameWidth(imageWidth, frameCount), dpi), ScaleToDpi(imageHeight, dpi)};
+}
+
+SkinPoint TitleIconPosition(const SkinRect& client, uint32_t dpi) {
+  return {SaturatingAdd(client.left, ScaleToDpi(5, dpi)), ScaleToDpi(7, dpi)};
+}
+
+SkinRect TitleIconRect(const SkinRect& client, SkinSize frame, uint32_t dpi) {
+  const SkinPoint at = TitleIconPosition(client, dpi);
   return {at.x, at.y, SaturatingAdd(at.x, frame.width), SaturatingAdd(at.y, frame.height)};
 }
 
-SkinRect CloseButtonRect(const SkinRect& client, SkinSize frame) {
-  const int32_t right = SaturatingAdd(client.right, -5);
-  return {SaturatingAdd(right, -frame.width), 1, right, SaturatingAdd(1, frame.height)};
+SkinRect CloseButtonRect(const SkinRect& client, SkinSize frame, uint32_t dpi) {
+  const int32_t right = SaturatingAdd(client.right, -ScaleToDpi(5, dpi));
+  const int32_t top = ScaleToDpi(1, dpi);
+  return {SaturatingAdd(right, -frame.width), top, right, SaturatingAdd(top, frame.height)};
 }
 
-SkinRect TitleTextRect(const SkinRect& client, std::optional<int32_t> iconRight) {
-  const int32_t left = iconRight ? SaturatingAdd(*iconRight, 4) : SaturatingAdd(client.left, 10);
-  return {left, 7, client.right, 27};
+SkinRect TitleTextRect(const SkinRect& client, std::optional<int32_t> iconRight, uint32_t dpi) {
+  const int32_t left = iconRight ? SaturatingAdd(*iconRight, ScaleToDpi(4, dpi))
+                                 : SaturatingAdd(client.left, ScaleToDpi(10, dpi));
+  return {left, ScaleToDpi(7, dpi), client.right, ScaleToDpi(27, dpi)};
 }
 
 int32_t FrameWidth(int32_t imageWidth, int32_t frameCount) {
@@ -120,10 +145,12 @@ std::wstring BreakTextToFit(std::wstring_view text, int32_t rectWidth, int32_t t
   return out;
 }
 
-SkinRect EditInnerRect(int32_t width, int32_t height) {
-  const int32_t right = std::max(SaturatingAdd(width, -2), 5);
-  const int32_t bottom = std::max(SaturatingAdd(height, -2), 5);
-  return {5, 5, right, bottom};
+SkinRect EditInnerRect(int32_t width, int32_t height, uint32_t dpi) {
+  const int32_t near = ScaleToDpi(5, dpi);
+  const int32_t far = ScaleToDpi(2, dpi);
+  const int32_t right = std::max(SaturatingAdd(width, -far), near);
+  const int32_t bottom = std::max(SaturatingAdd(height, -far), near);
+  return {near, near, right, bottom};
 }
 
 SkinRect EditRectForImage(const SkinRect& element, int32_t imageHeight) {

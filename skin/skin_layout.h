@@ -34,12 +34,32 @@ struct SkinSize {
 
 int32_t SaturatingAdd(int32_t a, int32_t b);
 
-// Title bar, in the dialog's client coordinates (`client` is its client rectangle).
-SkinPoint TitleIconPosition(const SkinRect& client);               // (left + 5, 7)
-SkinRect TitleIconRect(const SkinRect& client, SkinSize frame);    // one frame at that corner
-SkinRect CloseButtonRect(const SkinRect& client, SkinSize frame);  // top-right at (right - 5, 1)
+// Skins are drawn for 96 DPI. At another DPI every size and position a skin gives, and every
+// fixed margin of the dialogs and controls, is its 96-DPI figure times dpi / 96, rounded to the
+// nearest pixel with halves away from zero (as MulDiv rounds): one rule everywhere, so that the
+// program and the images drawn for a scale agree to the pixel. DPI 0 means not scaled.
+inline constexpr uint32_t kBaseDpi = 96;
+int32_t ScaleToDpi(int32_t value, uint32_t dpi);
+// A figure made for `fromDpi` at `toDpi` (the system's font at a window's DPI); unchanged when
+// either is 0.
+int32_t ScaleBetweenDpi(int32_t value, uint32_t fromDpi, uint32_t toDpi);
+// An element's rectangle at `dpi`: its position and its size are scaled each on its own, so an
+// element has the same size wherever it sits, the size its images are drawn at.
+SkinRect ScaleElementRect(const SkinRect& rect, uint32_t dpi);
+// One frame of a strip at `dpi`: the 96-DPI image's frame (width / frameCount, integer division;
+// a count of 0 or less is one frame) scaled.
+SkinSize ScaledFrameSize(int32_t imageWidth, int32_t imageHeight, int32_t frameCount, uint32_t dpi);
+
+// Title bar, in the dialog's client coordinates (`client` is its client rectangle); the margins
+// are 96-DPI figures scaled to `dpi`.
+SkinPoint TitleIconPosition(const SkinRect& client, uint32_t dpi = kBaseDpi);  // (left + 5, 7)
+// One frame at that corner.
+SkinRect TitleIconRect(const SkinRect& client, SkinSize frame, uint32_t dpi = kBaseDpi);
+// Top-right at (right - 5, 1).
+SkinRect CloseButtonRect(const SkinRect& client, SkinSize frame, uint32_t dpi = kBaseDpi);
 // From the icon's right edge + 4 when there is an icon, else left + 10; top 7, bottom 27.
-SkinRect TitleTextRect(const SkinRect& client, std::optional<int32_t> iconRight);
+SkinRect TitleTextRect(const SkinRect& client, std::optional<int32_t> iconRight,
+                       uint32_t dpi = kBaseDpi);
 
 // Image strips: `frameCount` frames of equal width side by side; frame i shows look state i
 // (0 normal, 1 hover, 2 pressed). Check boxes and radios hold their looks in the first half
@@ -82,8 +102,9 @@ std::optional<size_t> LineBreakIndex(std::wstring_view text, int32_t rectWidth, 
 std::wstring BreakTextToFit(std::wstring_view text, int32_t rectWidth, int32_t textWidth);
 
 // The inner edit's rectangle (left, top, right, bottom) in an edit box of client size width x
-// height: margins 5, 5, 2, 2; never inside out when the box is smaller than its margins.
-SkinRect EditInnerRect(int32_t width, int32_t height);
+// height: margins 5, 5, 2, 2 (at 96 DPI); never inside out when the box is smaller than its
+// margins.
+SkinRect EditInnerRect(int32_t width, int32_t height, uint32_t dpi = kBaseDpi);
 
 // An edit box's rectangle once its background is known: the image's height replaces the
 // skin's (0 when no image loaded).

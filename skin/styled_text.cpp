@@ -2,6 +2,7 @@
 
 #include "skin/markup.h"
 #include "skin/skin_layout.h"
+#include "win/dpi.h"
 #include "win/gdi.h"
 
 namespace stashly {
@@ -22,6 +23,12 @@ win::UniqueFont CopyFont(HFONT font) {
 }
 
 }  // namespace
+
+LOGFONTW DefaultGuiLogFont(UINT dpi) {
+  LOGFONTW logFont = LogFontOf(nullptr);
+  if (dpi) logFont.lfHeight = ScaleBetweenDpi(logFont.lfHeight, win::SystemDpi(), dpi);
+  return logFont;
+}
 
 CXTextRun::CXTextRun() : font(CopyFont(nullptr)) { face = LogFontOf(nullptr).lfFaceName; }
 
@@ -45,23 +52,26 @@ void CXStyledText::SetText(const std::wstring& text) {
   text_ = text;
   runs_.clear();
   measured_ = false;
+  const LOGFONTW base = DefaultGuiLogFont(dpi_);
   for (const StyledRun& parsed : ParseStyledText(text)) {
     CXTextRun run;
     run.text = parsed.text;
     run.color = parsed.color;
+    LOGFONTW logFont = base;
     if (parsed.fontRemade) {
       if (parsed.face) run.face = *parsed.face;
       run.size = parsed.size;
       run.bold = parsed.bold;
       run.italic = parsed.italic;
       run.underline = parsed.underline;
-      LOGFONTW logFont = LogFontOf(run.font.get());
       lstrcpynW(logFont.lfFaceName, TruncateFaceName(run.face).c_str(), LF_FACESIZE);
-      logFont.lfHeight = run.size;
+      logFont.lfHeight = ScaleToDpi(run.size, dpi_);
       // A bold value of 0 leaves the weight alone rather than making a heavy face lighter.
       if (run.bold) logFont.lfWeight = FW_BOLD;
       if (run.italic) logFont.lfItalic = 1;
       if (run.underline) logFont.lfUnderline = 1;
+    }
+    if (parsed.fontRemade || dpi_) {
       if (HFONT made = ::CreateFontIndirectW(&logFont)) run.font.reset(made);
     }
     runs_.push_back(std::move(run));
@@ -69,7 +79,16 @@ void CXStyledText::SetText(const std::wstring& text) {
 }
 
 void CXStyledText::SetRect(int left, int top, int right, int bottom) {
-  rect_ = RECT{left, top, right, bottom};
+  const RECT rect{left, top, right, bottom};
+  if (::EqualRect(&rect, &rect_)) return;
+  rect_ = rect;
+  measured_ = false;
+}
+
+void CXStyledText::SetDpi(UINT dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  SetText(text_);
 }
 
 void CXStyledText::Measure(HDC dc) {
@@ -93,9 +112,9 @@ void CXStyledText::Draw(HDC dc, UINT format) {
 }
 
 void DrawTextRun(HDC dc, const std::wstring& text, const RECT& rect, COLORREF color, UINT format,
-                 UINT styleFlags, HFONT font) {
+                 UINT styleFlags, HFONT font, UINT dpi) {
   if (!dc) return;
-  LOGFONTW logFont = LogFontOf(font);
+  LOGFONTW logFont = font ? LogFontOf(font) : DefaultGuiLogFont(dpi);
   if (styleFlags & kRunBold) logFont.lfWeight = FW_BOLD;
   if (styleFlags & kRunUnderline) logFont.lfUnderline = 1;
   if (styleFlags & kRunItalic) logFont.lfItalic = 1;

@@ -36,12 +36,16 @@ class CXTextRun {
   std::wstring face;
 };
 
-// A block of runs parsed once from its text, measured on its first draw.
+// A block of runs parsed once from its text, measured on its first draw and again after its
+// rectangle or its DPI changed.
 class CXStyledText : public CXSkinElement {
  public:
   CXStyledText() = default;
   void SetText(const std::wstring& text);
   void SetRect(int left, int top, int right, int bottom);
+  // The DPI the block is drawn at: the markup's sizes are 96-DPI figures and the default font
+  // is the system's; 0 (the start) draws both as they are.
+  void SetDpi(UINT dpi);
   void Draw(HDC dc, UINT format);
 
   const std::wstring& text() const { return text_; }
@@ -54,14 +58,19 @@ class CXStyledText : public CXSkinElement {
 
   std::wstring text_;
   RECT rect_{};
+  UINT dpi_ = 0;
   std::vector<CXTextRun> runs_;
   bool measured_ = false;
 };
 
-// Draws `text` into `rect` with a font made from `font` (DEFAULT_GUI_FONT when null) plus
-// `styleFlags`, transparent background, colour `color`. Text wider than the rectangle gets one
-// line break at the proportional index.
+// The system's default GUI font (DEFAULT_GUI_FONT), made for the system's DPI, at `dpi`; 0 leaves
+// it as it is.
+LOGFONTW DefaultGuiLogFont(UINT dpi);
+
+// Draws `text` into `rect` with a font made from `font` (DEFAULT_GUI_FONT at `dpi` when null)
+// plus `styleFlags`, transparent background, colour `color`. Text wider than the rectangle gets
+// one line break at the proportional index.
 void DrawTextRun(HDC dc, const std::wstring& text, const RECT& rect, COLORREF color, UINT format,
-                 UINT styleFlags, HFONT font);
+                 UINT styleFlags, HFONT font, UINT dpi = 0);
 
 }  // namespace stashly

@@ -15,6 +15,8 @@
 #include "abi/xunknown.h"
 #include "stashly_version.h"
 #include "store/settings_store.h"
+#include "testing/display_scale.h"
+#include "testing/e2e_screen.h"
 #include "testing/e2e_support.h"
 #include "testing/file_bytes.h"
 #include "testing/loopback.h"
@@ -206,6 +208,37 @@ TEST_F(UpdateE2e, EachStartChecksOnceAndANewerVersionEndsInTheStartedInstaller) 
   EXPECT_TRUE(WaitFor([&] { return ::DeleteFileW(installer.c_str()) != FALSE; }));
   EXPECT_TRUE(::RemoveDirectoryW(win::ParentFolder(installer).c_str()));
   ::DeleteFileW(InstallerMarker().c_str());
+}
+
+TEST_F(UpdateE2e, TheOfferIsLaidOutForTheDisplayScale) {
+  const std::wstring url = Loopback::Url(L"/download/setup.exe");
+  Loopback::Serve(L"download\\update.ini", "[stashly]\r\nversion=9.0.0.0\r\nurl=" +
+                                               std::string(url.begin(), url.end()) + "\r\n");
+  // Laid out in dialog units of its font, which the system makes for the DPI: twice as large at
+  // 200 %, give or take what the font's own metrics round.
+  LONG widths[2] = {};
+  const UINT scales[2] = {96, 192};
+  for (int i = 0; i < 2; ++i) {
+    stashly::testing::DisplayScale scale(scales[i]);
+    Program program(LoopbackProgram());
+    ASSERT_TRUE(program.WaitForWindow());
+    const HWND offer = WindowOf(program.handle(), L"升级");
+    ASSERT_TRUE(offer) << scales[i];
+    RECT client{};
+    ::GetClientRect(offer, &client);
+    widths[i] = client.right;
+    if (scales[i] != 96) {
+      ::Sleep(300);
+      ::CoInitialize(nullptr);
+      EXPECT_TRUE(Screenshot(offer).SavePng(ArtefactPath(L"update_dialog_192.png")));
+      ::CoUninitialize();
+    }
+    ::PostMessageW(offer, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitForGone(offer));
+    KillStrays();
+  }
+  EXPECT_NEAR(static_cast<double>(widths[1]) / widths[0], 2.0, 0.2)
+      << widths[0] << " " << widths[1];
 }
 
 TEST_F(UpdateE2e, AnInstallerChangedOnTheWayIsDeletedAndTheUserIsTold) {

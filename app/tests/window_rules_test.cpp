@@ -57,5 +57,29 @@ TEST(RowLayout, IconAndTextSitInColumnZeroWithTheirMargins) {
   EXPECT_EQ(odd.iconTop, 4);
 }
 
+TEST(RowLayout, MarginsScaleWithTheDpiAndTheIconTakesTheSystemsSize) {
+  struct Case {
+    unsigned dpi;
+    int iconSize;
+    bool checkBoxes;
+    int iconLeft, iconTop, textLeft;
+  };
+  // Rows of 30 at 96 DPI are 45 at 144 and 60 at 192.
+  const Case cases[] = {
+      {96, 16, false, 5, 37, 26},  {144, 24, false, 8, 40, 40}, {192, 32, false, 10, 44, 52},
+      {120, 20, false, 6, 39, 32}, {144, 24, true, 38, 40, 70}, {192, 32, true, 50, 44, 92},
+  };
+  for (const Case& c : cases) {
+    const int height = ScaleToDpi(30, c.dpi);
+    RowLayout row =
+        LayOutFirstColumn({0, 30, 700, 30 + height}, {0, 30, 700, 30 + height},
+                          ScaleToDpi(440, c.dpi), c.checkBoxes, true, c.iconSize, c.dpi);
+    EXPECT_EQ(row.iconLeft, c.iconLeft) << c.dpi;
+    EXPECT_EQ(row.iconTop, c.iconTop) << c.dpi;
+    EXPECT_EQ(row.text.left, c.textLeft) << c.dpi;
+    EXPECT_EQ(row.text.right, ScaleToDpi(440, c.dpi)) << c.dpi;
+  }
+}
+
 }  // namespace
 }  // namespace stashly

@@ -8,6 +8,13 @@ WenQuanYi Micro Hei, so the Chinese labels look the same on every system
 locale. The output is byte-for-byte reproducible for the same ImageMagick and
 font versions.
 
+Every image is drawn three times: name.png for 96 DPI, name@1.5x.png for 144
+and name@2x.png for 192, each from the same shapes and text at that scale (not
+enlarged), at the size the program gives it there: each 96-DPI size scaled by
+DPI/96 and rounded to the nearest pixel, halves up, as the program rounds. The
+skin descriptions give the 96-DPI figures only, and a name for each control,
+which screen readers announce.
+
     python3 config/art/draw_skins.py                  # rewrite config/
     python3 config/art/draw_skins.py --preview DIR    # also compose previews
 
@@ -63,11 +70,22 @@ CLOSE_PRESSED = rgb("#C63A3F")
 # ---- canvas ----------------------------------------------------------------
 
 
-class Canvas:
-    """Premultiplied RGBA floats; every drawing call composites 'over'."""
+def scaled(value, dpi):
+    """A 96-DPI figure at dpi, rounded as the program rounds (MulDiv)."""
+    return (value * dpi + 48) // 96
 
-    def __init__(self, width, height, fill=None):
+
+class Canvas:
+    """Premultiplied RGBA floats; every drawing call composites 'over'. Sizes are
+    pixels; a canvas drawn for another DPI (scale s = dpi / 96) takes the shapes
+    and text of fill() and draw_text() in 96-DPI units, and uw, uh are its size
+    in those units."""
+
+    def __init__(self, width, height, fill=None, dpi=96):
         self.w, self.h = width, height
+        self.dpi = dpi
+        self.s = dpi / 96.0
+        self.uw, self.uh = width / self.s, height / self.s
         if fill is None:
             self.px = [0.0] * (4 * width * height)
         else:
@@ -133,7 +151,7 @@ class Canvas:
 def strip(frames):
     """Joins equally sized frames into one horizontal strip."""
     fw, fh = frames[0].w, frames[0].h
-    out = Canvas(fw * len(frames), fh)
+    out = Canvas(fw * len(frames), fh, dpi=frames[0].dpi)
     for n, frame in enumerate(frames):
         assert (frame.w, frame.h) == (fw, fh)
         out.paste(frame, n * fw, 0)
@@ -200,6 +218,11 @@ def polygon(points):
 
 def fill(canvas, shape, color, alpha=1.0):
     sdf, bbox = shape
+    s = canvas.s
+    if s != 1.0:
+        unscaled = sdf
+        sdf = lambda px, py: s * unscaled(px / s, py / s)
+        bbox = tuple(v * s for v in bbox)
     canvas.shape(sdf, bbox, color, alpha)
 
 
@@ -208,15 +231,15 @@ def fill(canvas, shape, color, alpha=1.0):
 _text_cache = {}
 
 
-def text_mask(text, size, bold=False):
+def text_mask(text, size, bold=False, scale=1.0):
     """Coverage of a one-line label: (width, height, rows of floats)."""
-    key = (text, size, bold)
+    key = (text, size, bold, scale)
     if key in _text_cache:
         return _text_cache[key]
     cmd = ["convert", "-density", "72", "-background", "black", "-fill", "white",
-           "-font", FONT, "-pointsize", str(size)]
+           "-font", FONT, "-pointsize", str(size if scale == 1.0 else size * scale)]
     if bold:
-        cmd += ["-stroke", "white", "-strokewidth", "0.45"]
+        cmd += ["-stroke", "white", "-strokewidth", "0.45" if scale == 1.0 else str(0.45 * scale)]
     # label: reads @file, %-escapes and backslash escapes; labels are literal.
     literal = text.replace("\\", "\\\\").replace("%", "%%")
     if literal.startswith("@"):
@@ -241,10 +264,10 @@ def text_mask(text, size, bold=False):
     return _text_cache[key]
 
 
-def ink_middle(size, bold=False):
+def ink_middle(size, bold=False, scale=1.0):
     """Vertical middle of CJK ink inside a label of this size, so that lines of
     different content sit on the same optical centre."""
-    w, h, rows = text_mask("文字", size, bold)
+    w, h, rows = text_mask("文字", size, bold, scale)
     lit = [y for y in range(h) if max(rows[y]) > 0.3]
     return (lit[0] + lit[-1] + 1) / 2.0
 
@@ -255,11 +278,14 @@ def text_width(text, size, bold=False):
 
 def draw_text(canvas, text, x, middle_y, size, color, bold=False, align="left", width=0):
     """Draws text with its ink centred on middle_y; x is the left edge, or the
-    left of a box of the given width when centred."""
-    w, h, rows = text_mask(text, size, bold)
+    left of a box of the given width when centred (96-DPI units)."""
+    s = canvas.s
+    if s != 1.0:
+        x, middle_y, width = scaled(x, canvas.dpi), middle_y * s, scaled(width, canvas.dpi)
+    w, h, rows = text_mask(text, size, bold, s)
     if align == "center":
         x = x + (width - w) // 2
-    top = int(round(middle_y - ink_middle(size, bold)))
+    top = int(round(middle_y - ink_middle(size, bold, s)))
     for ty, row in enumerate(rows):
         for tx, cover in enumerate(row):
             if cover > 0.0:
@@ -329,6 +355,15 @@ def save(canvas, name):
         f.write(png_bytes(canvas))
 
 
+SCALES = [(96, ""), (144, "@1.5x"), (192, "@2x")]
+
+
+def variant_name(name, suffix):
+    """btn.png with suffix @2x is btn@2x.png, as the program looks for it."""
+    stem, ext = os.path.splitext(name)
+    return stem + suffix + ext
+
+
 # ---- window chrome ----------------------------------------------------------
 
 
@@ -389,39 +424,39 @@ def frame_window(canvas, ellipse):
 # ---- controls ---------------------------------------------------------------
 
 
-def push_button(label, width, height, primary):
+def push_button(label, width, height, primary, dpi):
     frames = []
     for state in range(3):
-        c = Canvas(width, height)
-        body = rounded_rect(0, 0, width, height, 4)
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
+        body = rounded_rect(0, 0, c.uw, c.uh, 4)
         if primary:
             fill(c, body, (ACCENT, ACCENT_HOVER, ACCENT_PRESSED)[state])
             ink = WHITE
         else:
             fill(c, body, (SECONDARY_EDGE, SECONDARY_EDGE_HOVER, ACCENT)[state])
-            fill(c, rounded_rect(1, 1, width - 1, height - 1, 3), (SURFACE, ROW_HOVER, ROW_PRESSED)[state])
+            fill(c, rounded_rect(1, 1, c.uw - 1, c.uh - 1, 3), (SURFACE, ROW_HOVER, ROW_PRESSED)[state])
             ink = (TEXT, ACCENT_TEXT, ACCENT_TEXT)[state]
-        draw_text(c, label, 0, height / 2.0, 13, ink, align="center", width=width)
+        draw_text(c, label, 0, c.uh / 2.0, 13, ink, align="center", width=width)
         frames.append(c)
     return strip(frames)
 
 
-def close_button(width=28, height=22):
+def close_button(dpi, width=28, height=22):
     frames = []
     for state in range(3):
-        c = Canvas(width, height)
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
         if state:
-            fill(c, rounded_rect(0, 0, width, height, 4), (None, CLOSE_HOVER, CLOSE_PRESSED)[state])
-        cx, cy, arm = width / 2.0, height / 2.0, 4.5
+            fill(c, rounded_rect(0, 0, c.uw, c.uh, 4), (None, CLOSE_HOVER, CLOSE_PRESSED)[state])
+        cx, cy, arm = c.uw / 2.0, c.uh / 2.0, 4.5
         for pts in (((cx - arm, cy - arm), (cx + arm, cy + arm)), ((cx - arm, cy + arm), (cx + arm, cy - arm))):
             fill(c, polyline(list(pts), 1.4), WHITE, 0.95 if state == 0 else 1.0)
         frames.append(c)
     return strip(frames)
 
 
-def title_icon():
+def title_icon(dpi):
     """A folder with a star: the favourites box, white on the header."""
-    c = Canvas(16, 16)
+    c = Canvas(scaled(16, dpi), scaled(16, dpi), dpi=dpi)
     fill(c, rounded_rect(1.0, 2.5, 7.5, 6.0, 1.2), WHITE)
     fill(c, rounded_rect(1.0, 4.0, 15.0, 14.0, 1.6), WHITE)
     cx, cy, outer, inner = 8.0, 9.3, 4.0, 1.7
@@ -436,22 +471,22 @@ def title_icon():
 
 def row_backdrop(c, state):
     if state:
-        fill(c, rounded_rect(0, 0, c.w, c.h, 5), (None, ROW_HOVER, ROW_PRESSED)[state])
+        fill(c, rounded_rect(0, 0, c.uw, c.uh, 5), (None, ROW_HOVER, ROW_PRESSED)[state])
 
 
-def check_box(label, width, height):
+def check_box(label, width, height, dpi):
     """Six frames: box and label per state, then the ticked box per state."""
     bx, by = 8, (height - 16) // 2
     frames = []
     for state in range(3):
-        c = Canvas(width, height)
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
         row_backdrop(c, state)
         fill(c, rounded_rect(bx, by, bx + 16, by + 16, 3), CONTROL_EDGE if state == 0 else ACCENT)
         fill(c, rounded_rect(bx + 1, by + 1, bx + 15, by + 15, 2), ROW_PRESSED if state == 2 else SURFACE)
-        draw_text(c, label, bx + 26, height / 2.0, 13, TEXT)
+        draw_text(c, label, bx + 26, c.uh / 2.0, 13, TEXT)
         frames.append(c)
     for state in range(3):
-        c = Canvas(width, height)
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
         fill(c, rounded_rect(bx - 0.3, by - 0.3, bx + 16.3, by + 16.3, 3.3),
              (ACCENT, ACCENT_HOVER, ACCENT_PRESSED)[state])
         fill(c, polyline([(bx + 4.0, by + 8.3), (bx + 7.0, by + 11.3), (bx + 12.2, by + 5.2)], 1.9), WHITE)
@@ -459,45 +494,44 @@ def check_box(label, width, height):
     return strip(frames)
 
 
-def radio_button(label, width, height):
-    cx, cy = 16.0, height / 2.0
+def radio_button(label, width, height, dpi):
     frames = []
     for state in range(3):
-        c = Canvas(width, height)
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
+        cx, cy = 16.0, c.uh / 2.0
         row_backdrop(c, state)
         fill(c, circle(cx, cy, 8.0), CONTROL_EDGE if state == 0 else ACCENT)
         fill(c, circle(cx, cy, 7.0), ROW_PRESSED if state == 2 else SURFACE)
-        draw_text(c, label, 34, height / 2.0, 13, TEXT)
+        draw_text(c, label, 34, c.uh / 2.0, 13, TEXT)
         frames.append(c)
     for state in range(3):
-        c = Canvas(width, height)
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
         fill(c, circle(cx, cy, 8.3), (ACCENT, ACCENT_HOVER, ACCENT_PRESSED)[state])
         fill(c, circle(cx, cy, 3.2), WHITE)
         frames.append(c)
     return strip(frames)
 
 
-def switch_row(label, detail, width, height):
+def switch_row(label, detail, width, height, dpi):
     """A settings row: label and explanation on the left, a switch on the right.
     The checked frames hold only the switch, drawn over the unchecked one."""
     tw, th = 38, 20
-    tx, ty = width - 14 - tw, (height - th) / 2.0
     frames = []
-    for state in range(3):
-        c = Canvas(width, height)
-        row_backdrop(c, state)
-        fill(c, rounded_rect(tx, ty, tx + tw, ty + th, th / 2.0), CONTROL_EDGE if state == 0 else ACCENT)
-        fill(c, rounded_rect(tx + 1, ty + 1, tx + tw - 1, ty + th - 1, th / 2.0 - 1),
-             ROW_PRESSED if state == 2 else SURFACE)
-        fill(c, circle(tx + th / 2.0, ty + th / 2.0, 5.0), TEXT_MUTED if state == 0 else ACCENT)
-        draw_text(c, label, 12, height / 2.0 - 8, 13, TEXT, bold=True)
-        draw_text(c, detail, 12, height / 2.0 + 9, 12, TEXT_MUTED)
-        frames.append(c)
-    for state in range(3):
-        c = Canvas(width, height)
-        fill(c, rounded_rect(tx - 0.3, ty - 0.3, tx + tw + 0.3, ty + th + 0.3, th / 2.0 + 0.3),
-             (ACCENT, ACCENT_HOVER, ACCENT_PRESSED)[state])
-        fill(c, circle(tx + tw - th / 2.0, ty + th / 2.0, 6.0), WHITE)
+    for state in range(6):
+        c = Canvas(scaled(width, dpi), scaled(height, dpi), dpi=dpi)
+        tx, ty = c.uw - 14 - tw, (c.uh - th) / 2.0
+        if state < 3:
+            row_backdrop(c, state)
+            fill(c, rounded_rect(tx, ty, tx + tw, ty + th, th / 2.0), CONTROL_EDGE if state == 0 else ACCENT)
+            fill(c, rounded_rect(tx + 1, ty + 1, tx + tw - 1, ty + th - 1, th / 2.0 - 1),
+                 ROW_PRESSED if state == 2 else SURFACE)
+            fill(c, circle(tx + th / 2.0, ty + th / 2.0, 5.0), TEXT_MUTED if state == 0 else ACCENT)
+            draw_text(c, label, 12, c.uh / 2.0 - 8, 13, TEXT, bold=True)
+            draw_text(c, detail, 12, c.uh / 2.0 + 9, 12, TEXT_MUTED)
+        else:
+            fill(c, rounded_rect(tx - 0.3, ty - 0.3, tx + tw + 0.3, ty + th + 0.3, th / 2.0 + 0.3),
+                 (ACCENT, ACCENT_HOVER, ACCENT_PRESSED)[state - 3])
+            fill(c, circle(tx + tw - th / 2.0, ty + th / 2.0, 6.0), WHITE)
         frames.append(c)
     return strip(frames)
 
@@ -526,16 +560,19 @@ def button_width(label):
     return w + (w % 2)
 
 
-def dialog_background(width, height, header, footer_top, decorate=None):
+def dialog_background(width, height, header, footer_top, decorate, dpi):
     """Header band in the accent colour, white body, light footer under a
-    divider, and the window border along the rounded region."""
-    c = Canvas(width, height, SURFACE)
-    c.fill_rect(0, 0, width, header, ACCENT)
-    c.fill_rect(0, footer_top, width, footer_top + 1, DIVIDER)
-    c.fill_rect(0, footer_top + 1, width, height, FOOTER)
+    divider, and the window border along the rounded region. The footer is
+    placed from the bottom, as the program places the main window's list."""
+    c = Canvas(scaled(width, dpi), scaled(height, dpi), SURFACE, dpi)
+    footer = c.h - scaled(height - footer_top, dpi)
+    line = scaled(1, dpi)
+    c.fill_rect(0, 0, c.w, scaled(header, dpi), ACCENT)
+    c.fill_rect(0, footer, c.w, footer + line, DIVIDER)
+    c.fill_rect(0, footer + line, c.w, c.h, FOOTER)
     if decorate:
         decorate(c)
-    frame_window(c, ROUND)
+    frame_window(c, scaled(ROUND, dpi))
     return c
 
 
@@ -563,7 +600,7 @@ def layout_main():
 
     return {
         "name": "main", "width": W, "height": H, "title": "Velto文件收藏夹",
-        "bk": dialog_background(W, H, header, footer_top, decorate),
+        "bk": lambda dpi: dialog_background(W, H, header, footer_top, decorate, dpi),
         "header": header,
         "buttons": [(msg, x, y, img, label, primary, note) for msg, x, img, label, primary, note in buttons],
         "checks": [], "radios": [],
@@ -591,7 +628,7 @@ def layout_set():
     xs = footer_button_slots(W - 1, [ok_w, cancel_w])
     return {
         "name": "set", "width": W, "height": H, "title": "设置", "header": header,
-        "bk": dialog_background(W, H, header, footer_top),
+        "bk": lambda dpi: dialog_background(W, H, header, footer_top, None, dpi),
         "buttons": [(5001, xs[0], y, "btn_ok.png", "确定", True, "确定：保存更改并关闭"),
                     (5000, xs[1], y, "btn_cancel.png", "取消", False, "取消：不做更改")],
         "checks": checks, "radios": [],
@@ -613,6 +650,8 @@ def layout_close():
     ]
     check_y = first + 2 * (row_h + 2) + 8
     checks = [(6000, x, check_y, row_w, row_h, "close_remember.png", "记住我的选择，不再询问")]
+    # What a screen reader announces: the labels without their explanations.
+    names = {7002: "隐藏到后台", 7001: "退出程序", 6000: "记住我的选择"}
     footer_top = check_y + row_h + 8
     H = footer_top + 51
     ok_w, cancel_w = button_width("确定"), button_width("取消")
@@ -624,10 +663,10 @@ def layout_close():
 
     return {
         "name": "close", "width": W, "height": H, "title": "关闭提示", "header": header,
-        "bk": dialog_background(W, H, header, footer_top, decorate),
+        "bk": lambda dpi: dialog_background(W, H, header, footer_top, decorate, dpi),
         "buttons": [(5001, xs[0], y, "btn_ok.png", "确定", True, "确定：按所选方式关闭"),
                     (5000, xs[1], y, "btn_cancel.png", "取消", False, "取消：不关闭")],
-        "checks": checks, "radios": radios,
+        "checks": checks, "radios": radios, "names": names,
         "comment": "关闭提示：单选组 1（7002 隐藏到后台，默认；7001 退出程序），6000 记住选择，5001 确定，5000 取消。",
     }
 
@@ -644,34 +683,36 @@ def write_xml(d, images):
     lines = ['<?xml version="1.0" encoding="UTF-8"?>',
              "<!-- Generated by config/art/draw_skins.py; edit the script, not this file. -->",
              "<!-- " + d["comment"] + " -->",
-             "<!-- 文字都画在图片里，所以 text 留空。 -->",
+             "<!-- 文字都画在图片里，所以 text 留空；name 是读屏软件念出的名字，不画出来。 -->",
              "<Dialog>",
              '  <main width="%d" height="%d" roundcorner="%d" titleicon="%s" titlecolor="rgb(255,255,255)" title="%s"/>'
              % (d["width"], d["height"], ROUND, esc(xml_path(ICON)), esc(d["title"])),
-             '  <sysbutton sysClose="%s"/>' % esc(xml_path(CLOSE)),
+             '  <sysbutton sysClose="%s" name="关闭"/>' % esc(xml_path(CLOSE)),
              '  <bk bkimage="%s"/>' % esc(xml_path(d["name"] + "_bk.png")),
              "  <buttons>"]
+    names = d.get("names", {})
     for msg, x, y, img, label, primary, note in d["buttons"]:
         w, h = images[img].w // 3, images[img].h
         lines.append("    <!-- %s -->" % esc(note))
-        lines.append('    <button msg="%d" xpos="%d" ypos="%d" width="%d" height="%d" image="%s" imagecount="3" text=""/>'
-                     % (msg, x, y, w, h, esc(xml_path(img))))
+        lines.append('    <button msg="%d" xpos="%d" ypos="%d" width="%d" height="%d" image="%s" imagecount="3" name="%s" text=""/>'
+                     % (msg, x, y, w, h, esc(xml_path(img)), esc(names.get(msg, label))))
     lines.append("  </buttons>")
     if d["checks"]:
         lines.append("  <checks>")
         for msg, x, y, w, h, img, label in d["checks"]:
             text = label if isinstance(label, str) else "：".join(label)
+            name = names.get(msg, label if isinstance(label, str) else label[0])
             lines.append("    <!-- %s -->" % esc(text))
-            lines.append('    <check msg="%d" xpos="%d" ypos="%d" width="%d" height="%d" image="%s" imagecount="6" text=""/>'
-                         % (msg, x, y, w, h, esc(xml_path(img))))
+            lines.append('    <check msg="%d" xpos="%d" ypos="%d" width="%d" height="%d" image="%s" imagecount="6" name="%s" text=""/>'
+                         % (msg, x, y, w, h, esc(xml_path(img)), esc(name)))
         lines.append("  </checks>")
     if d["radios"]:
         lines.append("  <radios>")
         for msg, x, y, w, h, img, label, group, default in d["radios"]:
             lines.append("    <!-- %s -->" % esc(label))
             extra = ' default="%d"' % default if default >= 0 else ""
-            lines.append('    <radio msg="%d" xpos="%d" ypos="%d" width="%d" height="%d" image="%s" imagecount="6" group="%d"%s text=""/>'
-                         % (msg, x, y, w, h, esc(xml_path(img)), group, extra))
+            lines.append('    <radio msg="%d" xpos="%d" ypos="%d" width="%d" height="%d" image="%s" imagecount="6" group="%d"%s name="%s" text=""/>'
+                         % (msg, x, y, w, h, esc(xml_path(img)), group, extra, esc(names.get(msg, label))))
         lines.append("  </radios>")
     lines.append("</Dialog>")
     with open(os.path.join(CONFIG, d["name"] + ".xml"), "w", encoding="utf-8", newline="\n") as f:
@@ -691,7 +732,7 @@ def preview(d, images, states):
     button and controls in the given (look state, checked) per id."""
     W, H = d["width"], d["height"]
     c = Canvas(W, H)
-    c.paste(d["bk"], 0, 0)
+    c.paste(d["bk"](96), 0, 0)
     c.paste(images[ICON], 5, 7)
     draw_text(c, d["title"], 25, 16, 12, WHITE, bold=True)
     close = images[CLOSE]
@@ -724,6 +765,24 @@ def preview(d, images, states):
     return out
 
 
+def draw_images(dialogs, dpi):
+    """Every image of the three skins, drawn for dpi, by file name."""
+    images = {ICON: title_icon(dpi), CLOSE: close_button(dpi)}
+    for d in dialogs:
+        for msg, x, y, img, label, primary, note in d["buttons"]:
+            if img not in images:
+                images[img] = push_button(label, button_width(label), BUTTON_H, primary, dpi)
+        for msg, x, y, w, h, img, label in d["checks"]:
+            if isinstance(label, tuple):
+                images[img] = switch_row(label[0], label[1], w, h, dpi)
+            else:
+                images[img] = check_box(label, w, h, dpi)
+        for msg, x, y, w, h, img, label, group, default in d["radios"]:
+            images[img] = radio_button(label, w, h, dpi)
+        images[d["name"] + "_bk.png"] = d["bk"](dpi)
+    return images
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--preview", metavar="DIR", help="also write preview images into DIR")
@@ -732,22 +791,12 @@ def main():
         sys.exit("needs ImageMagick's convert and %s (fonts-wqy-microhei)" % FONT)
 
     dialogs = [layout_main(), layout_set(), layout_close()]
-    images = {ICON: title_icon(), CLOSE: close_button()}
-    for d in dialogs:
-        for msg, x, y, img, label, primary, note in d["buttons"]:
-            if img not in images:
-                images[img] = push_button(label, button_width(label), BUTTON_H, primary)
-        for msg, x, y, w, h, img, label in d["checks"]:
-            if isinstance(label, tuple):
-                images[img] = switch_row(label[0], label[1], w, h)
-            else:
-                images[img] = check_box(label, w, h)
-        for msg, x, y, w, h, img, label, group, default in d["radios"]:
-            images[img] = radio_button(label, w, h)
-        images[d["name"] + "_bk.png"] = d["bk"]
-
-    for name in sorted(images):
-        save(images[name], name)
+    for dpi, suffix in SCALES:
+        drawn = draw_images(dialogs, dpi)
+        for name in sorted(drawn):
+            save(drawn[name], variant_name(name, suffix))
+        if dpi == 96:
+            images = drawn
     for d in dialogs:
         write_xml(d, images)
 

@@ -21,7 +21,9 @@
 #include "core/utf8.h"
 #include "store/favorites_file.h"
 #include "store/settings_store.h"
+#include "testing/display_scale.h"
 #include "testing/file_bytes.h"
+#include "testing/process.h"
 #include "win/com_ptr.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
@@ -337,6 +339,17 @@ TEST_F(Handler, BackgroundClickTakesTheWideDirectoryBeforeTheAnsiOne) {
   EXPECT_EQ(Invoke(1, "C:\\Short Info"), S_OK);
   EXPECT_EQ(Records(),
             (std::vector<std::wstring>{kCjkFolder, L"C:\\Plain Folder", L"C:\\Short Info"}));
+}
+
+TEST_F(Handler, MenuBitmapComesAtTheSizeOfTheDisplayScale) {
+  // 16 at 96 DPI; the sizes drawn (24, 32) as they are, the others scaled from the next larger.
+  const std::pair<DWORD, DWORD> scales[] = {{96, 16},  {120, 20}, {144, 24},
+                                            {168, 28}, {192, 32}, {240, 40}};
+  const std::wstring probe = Quoted(win::FileBesideProgram(L"menu_probe.exe"));
+  for (const auto& [dpi, side] : scales) {
+    stashly::testing::DisplayScale scale(dpi);
+    EXPECT_EQ(win::testing::RunToEnd(probe, 30000), side) << dpi;
+  }
 }
 
 TEST_F(Handler, BackgroundClickWithoutAFolderAddsNothing) {

@@ -8,6 +8,7 @@
 #include <climits>
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "abi/image_object.h"
 #include "testing/test_images.h"
@@ -236,7 +237,7 @@ TEST_F(PictoraTest, CreatesOnlyTheFourTypes) {
 }
 
 // A caller that is not C++ finds the operations by their place in the table: GetSize is the
-// fifth, Load the seventh, DrawMode4 the thirteenth.
+// fifth, Load the seventh, DrawMode4 the thirteenth, Resample the fourteenth.
 TEST_F(PictoraTest, OperationsSitInTheirTableSlots) {
   const std::wstring path = folder_.File(L"slots.bmp");
   ASSERT_TRUE(WriteBytes(path, BmpBytes(MakePicture(7, 3, [](int, int) { return kBlue; }))));
@@ -251,6 +252,9 @@ TEST_F(PictoraTest, OperationsSitInTheirTableSlots) {
   ASSERT_TRUE(
       reinterpret_cast<DrawMode4Slot>(table[12])(object.get(), canvas.dc(), 0, 0, 7, 3, 100));
   EXPECT_EQ(canvas.At(6, 2), kBlue);
+  using ResampleSlot = BOOL(STDMETHODCALLTYPE*)(IImageObject*, int, int, int);
+  ASSERT_TRUE(reinterpret_cast<ResampleSlot>(table[13])(object.get(), 1, 14, 6));
+  EXPECT_EQ(object->GetSize(), PackImageSize(14, 6));
 }
 
 // A 90x30 strip of three frames: red, green, blue.
@@ -259,6 +263,33 @@ Picture Strip() {
     const std::uint32_t colours[] = {kRed, kGreen, kBlue};
     return colours[x / 30];
   });
+}
+
+TEST_F(PictoraTest, ResampleScalesEachFrameOnceForTheDisplayScale) {
+  Object object;
+  LoadPng(object, Strip());
+  ASSERT_TRUE(object->Resample(3, 45, 45));
+  EXPECT_EQ(object->GetSize(), PackImageSize(135, 45));
+  // Each frame keeps its own colour up to its edges: none bleeds into its neighbour.
+  const std::pair<int, std::uint32_t> columns[] = {{0, kRed},    {44, kRed},  {45, kGreen},
+                                                   {89, kGreen}, {90, kBlue}, {134, kBlue}};
+  for (const auto& [x, colour] : columns) EXPECT_EQ(object->GetPixel(x, 22), colour) << x;
+  // Drawn one to one afterwards: the hover frame at its new place and size.
+  Canvas canvas(45, 45);
+  ASSERT_TRUE(object->DrawPart(canvas.dc(), 0, 0, 45, 45, 0, 0, 45, 45, 0, 45, 100));
+  EXPECT_EQ(canvas.At(0, 0), kGreen);
+  EXPECT_EQ(canvas.At(44, 44), kGreen);
+
+  // What cannot be done leaves the image as it is.
+  for (const auto& [count, width, height] :
+       {std::tuple{0, 10, 10}, std::tuple{3, 0, 10}, std::tuple{3, 10, -1}, std::tuple{136, 1, 1},
+        std::tuple{3, 10000, 10}}) {
+    EXPECT_FALSE(object->Resample(count, width, height)) << count << " " << width;
+    EXPECT_EQ(object->GetSize(), PackImageSize(135, 45));
+  }
+  Object empty;
+  EXPECT_FALSE(empty->Resample(1, 10, 10));
+  EXPECT_EQ(empty->GetSize(), 0u);
 }
 
 TEST_F(PictoraTest, DrawPartDrawsOneStateFrameOfTheStrip) {

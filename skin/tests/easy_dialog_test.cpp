@@ -17,6 +17,8 @@ using testing::WriteText;
 constexpr COLORREF kBackground = RGB(10, 20, 30);
 constexpr COLORREF kLayer = RGB(40, 50, 60);
 constexpr COLORREF kStrip[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
+// The same strip drawn for twice the scale, in colours of its own.
+constexpr COLORREF kStrip2x[3] = {RGB(200, 200, 0), RGB(0, 200, 200), RGB(200, 0, 200)};
 constexpr COLORREF kCheckStrip[6] = {RGB(50, 50, 50), RGB(60, 60, 60), RGB(70, 70, 70),
                                      RGB(0, 100, 0), RGB(0, 110, 0), RGB(0, 120, 0)};
 const bool kPictoraPresent =
@@ -24,19 +26,19 @@ const bool kPictoraPresent =
 
 std::string SkinXml() {
   std::string buttons =
-      R"(<button msg="5000" xpos="10" ypos="50" width="200" height="100" image="testskin\strip.bmp" imagecount="3"/>)"
+      R"(<button msg="5000" xpos="10" ypos="50" width="200" height="100" image="testskin\strip.bmp" imagecount="3" name="Start"/>)"
       R"(<button msg="4000" xpos="220" ypos="50" width="40" height="20"/>)";
   for (int id = 100; id < 110; ++id)
     buttons += "<button msg=\"" + std::to_string(id) + "\" xpos=\"0\" ypos=\"0\" width=\"1\" height=\"1\"/>";
   return R"xml(<?xml version="1.0" encoding="UTF-8"?>
 <Dialog>
   <main width="300" height="200" roundcorner="10" title="测试对话框" titlecolor="rgb(255,255,255)"/>
-  <sysbutton sysClose="testskin\close.bmp"/>
+  <sysbutton sysClose="testskin\close.bmp" name="关闭"/>
   <bk bkimage="testskin\bk.bmp" bklayer="testskin\layer.bmp"/>
   <buttons>)xml" + buttons + R"xml(</buttons>
-  <checks><check msg="6000" xpos="10" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/></checks>
+  <checks><check msg="6000" xpos="10" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6" name="记住我的选择"/></checks>
   <radios>
-    <radio msg="7001" group="1" xpos="40" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
+    <radio msg="7001" group="1" xpos="40" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6" name="Exit"/>
     <radio msg="7002" group="1" default="0" xpos="70" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
     <radio msg="7003" group="2" xpos="100" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
   </radios>
@@ -54,6 +56,7 @@ class SkinFiles : public ::testing::Environment {
     WriteBmp(dir + L"\\bk.bmp", 300, 200, [](int, int) { return kBackground; });
     WriteBmp(dir + L"\\layer.bmp", 10, 10, [](int, int) { return kLayer; });
     WriteBmp(dir + L"\\strip.bmp", 90, 30, [](int x, int) { return kStrip[x / 30]; });
+    WriteBmp(dir + L"\\strip@2x.bmp", 180, 60, [](int x, int) { return kStrip2x[x / 60]; });
     WriteBmp(dir + L"\\check.bmp", 120, 20, [](int x, int) { return kCheckStrip[x / 20]; });
     WriteBmp(dir + L"\\close.bmp", 84, 20, [](int x, int) { return kStrip[x / 28]; });
     WriteText(dir + L"\\test.xml", SkinXml());
@@ -115,6 +118,7 @@ class Capture {
     RECT client{};
     ::GetClientRect(hwnd, &client);
     width_ = client.right;
+    height_ = client.bottom;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = client.right;
@@ -133,11 +137,19 @@ class Capture {
     DWORD p = pixels_[y * width_ + x];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
+  // Whether every pixel is `colour`.
+  bool AllAre(COLORREF colour) const {
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x)
+        if (At(x, y) != colour) return false;
+    return true;
+  }
 
  private:
   win::UniqueBitmap bitmap_;
   const DWORD* pixels_ = nullptr;
   int width_ = 0;
+  int height_ = 0;
 };
 
 class EasyDialog : public ::testing::Test {
@@ -280,6 +292,107 @@ TEST_F(EasyDialog, PaintsBackgroundLayerAndControlFrames) {
   EXPECT_EQ(Capture(check).At(10, 10), kCheckStrip[1]);
   dialog_.GetControlAs<CXCheckButton>(6000)->SetCheck(1);
   EXPECT_EQ(Capture(check).At(10, 10), kCheckStrip[4]);  // hover frame 1, overlay frame 4
+}
+
+TEST_F(EasyDialog, ControlsAnswerAccessibilityToolsAsStandardButtonsDo) {
+  auto text = [&](int id) {
+    wchar_t buffer[64] = {};
+    ::SendMessageW(::GetDlgItem(hwnd_, id), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer));
+    return std::wstring(buffer);
+  };
+  auto send = [&](int id, UINT message) {
+    return ::SendMessageW(::GetDlgItem(hwnd_, id), message, 0, 0);
+  };
+  auto kind = [&](int id) {
+    return ::GetWindowLongW(::GetDlgItem(hwnd_, id), GWL_STYLE) & BS_TYPEMASK;
+  };
+  EXPECT_EQ(text(5000), L"Start");
+  EXPECT_EQ(text(2), L"关闭");
+  EXPECT_EQ(text(6000), L"记住我的选择");
+  EXPECT_EQ(text(7001), L"Exit");
+  EXPECT_EQ(text(4000), L"");  // no name in the skin
+  EXPECT_EQ(kind(5000), BS_PUSHBUTTON);
+  EXPECT_EQ(kind(2), BS_PUSHBUTTON);
+  EXPECT_EQ(kind(6000), BS_CHECKBOX);
+  EXPECT_EQ(kind(7001), BS_RADIOBUTTON);
+
+  // Check boxes and radios say whether they are checked; a push button never is.
+  EXPECT_EQ(send(6000, BM_GETCHECK), BST_UNCHECKED);
+  EXPECT_EQ(send(7002, BM_GETCHECK), BST_CHECKED);  // the skin's default radio
+  EXPECT_EQ(send(7001, BM_GETCHECK), BST_UNCHECKED);
+  for (int id : {6000, 5000}) {
+    ::SendMessageW(::GetDlgItem(hwnd_, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(send(id, BM_GETSTATE) & BST_PUSHED, BST_PUSHED) << id;
+    ::SendMessageW(::GetDlgItem(hwnd_, id), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(send(id, BM_GETSTATE) & (BST_PUSHED | BST_HOT), BST_HOT) << id;
+  }
+  Pump();
+  EXPECT_EQ(send(6000, BM_GETCHECK), BST_CHECKED);
+  EXPECT_EQ(send(6000, BM_GETSTATE) & BST_CHECKED, BST_CHECKED);
+  EXPECT_EQ(send(5000, BM_GETCHECK), BST_UNCHECKED);
+  // Enter presses only the focused button: none is the default one.
+  EXPECT_EQ(send(5000, WM_GETDLGCODE) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON),
+            DLGC_UNDEFPUSHBUTTON);
+  EXPECT_EQ(send(6000, WM_GETDLGCODE) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON), 0);
+
+  // The name is for tools, never drawn over the image.
+  if (kPictoraPresent) {
+    EXPECT_TRUE(Capture(::GetDlgItem(hwnd_, 5000)).AllAre(kStrip[1]));
+  }
+}
+
+TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
+  RECT before{};
+  ::GetWindowRect(hwnd_, &before);
+  win::UniqueRgn region(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_EQ(::GetWindowRgn(hwnd_, region.get()), COMPLEXREGION);
+  EXPECT_TRUE(::PtInRegion(region.get(), 2, 2));
+
+  // The system first asks the size at the new DPI, then suggests a rectangle of it.
+  SIZE wanted{300, 200};
+  EXPECT_EQ(::SendMessageW(hwnd_, 0x02E4, 192, reinterpret_cast<LPARAM>(&wanted)), TRUE);
+  EXPECT_EQ(wanted.cx, 600);
+  EXPECT_EQ(wanted.cy, 400);
+  RECT suggested{before.left + 7, before.top, before.left + 7 + 600, before.top + 400};
+  ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(dialog_.dpi(), 192u);
+  RECT window{};
+  ::GetWindowRect(hwnd_, &window);
+  EXPECT_TRUE(::EqualRect(&window, &suggested));
+  ASSERT_EQ(::GetWindowRgn(hwnd_, region.get()), COMPLEXREGION);
+  EXPECT_FALSE(::PtInRegion(region.get(), 2, 2));  // corners of 20 now
+  EXPECT_TRUE(::PtInRegion(region.get(), 599 - 10, 399 - 10));
+
+  // Every figure of the skin twice: places, sizes, the title bar's margins.
+  const RECT check = ChildRect(hwnd_, 6000);
+  EXPECT_EQ(check.left, 20);
+  EXPECT_EQ(check.top, 320);
+  EXPECT_EQ(check.right - check.left, 40);
+  ASSERT_TRUE(dialog_.titleBar().title);
+  EXPECT_EQ(dialog_.titleBar().title->rect().left, 20);
+  EXPECT_EQ(dialog_.titleBar().title->rect().bottom, 54);
+  if (!kPictoraPresent) return;
+  const RECT button = ChildRect(hwnd_, 5000);
+  EXPECT_EQ(button.left, 20);
+  EXPECT_EQ(button.top, 100);
+  EXPECT_EQ(button.right - button.left, 60);  // one frame of the strip, at 2x
+  EXPECT_EQ(button.bottom - button.top, 60);
+  const RECT close = ChildRect(hwnd_, 2);
+  EXPECT_EQ(close.right, 590);
+  EXPECT_EQ(close.top, 2);
+  EXPECT_EQ(close.right - close.left, 56);
+
+  // The strip drawn for 2x where the skin has one; the plain image scaled where it has not.
+  EXPECT_TRUE(Capture(::GetDlgItem(hwnd_, 5000)).AllAre(kStrip2x[0]));
+  EXPECT_TRUE(Capture(::GetDlgItem(hwnd_, 6000)).AllAre(kCheckStrip[0]));
+  Capture surface(hwnd_);
+  EXPECT_EQ(surface.At(598, 300), kLayer);
+  EXPECT_EQ(surface.At(599, 300), kBackground);
+
+  // And back: all as loaded at 96 DPI.
+  ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&before));
+  EXPECT_EQ(ChildRect(hwnd_, 5000).right - ChildRect(hwnd_, 5000).left, 30);
+  EXPECT_TRUE(Capture(::GetDlgItem(hwnd_, 5000)).AllAre(kStrip[0]));
 }
 
 TEST(EasyDialogModal, EndsWithTheResultOfItsCommand) {

@@ -85,6 +85,7 @@ TEST(SkinDescription, AbsentAttributesTakeTheirDefaults) {
   EXPECT_EQ(d.main->title, L"");
   ASSERT_TRUE(d.sysButton);
   EXPECT_EQ(d.sysButton->sysClose, L"");
+  EXPECT_EQ(d.sysButton->name, L"");
   ASSERT_TRUE(d.background);
   EXPECT_EQ(d.background->bkImage, L"");
   EXPECT_EQ(d.background->bkLayer, L"");
@@ -102,12 +103,12 @@ TEST(SkinDescription, ReadsEveryAttribute) {
       "<Dialog>"
       "<main width='300' height='200' roundcorner='8' titleicon='i.png' titlecolor='1,2,3'"
       " title='T &amp; &#x4E2D;'/>"
-      "<sysbutton sysClose='close.png'/>"
+      "<sysbutton sysClose='close.png' name='&#x5173;&#x95ED;'/>"
       "<bk bkimage='skin\\bk.png' bklayer='layer.png'/>"
       "<radios><radio msg='7001' xpos='-3' ypos='4' width='50' height='20' "
       "text='{style=bold=1}r{/style}'"
       " image='r.png' imagecount='6' textcolor='rgb(9,9,9)' group='2' default='0' drawtype='3'"
-      " unknown='x'/></radios>"
+      " name='Exit &amp; go' unknown='x'/></radios>"
       "</Dialog>");
   ASSERT_TRUE(d.loaded && d.main && d.sysButton && d.background);
   EXPECT_EQ(d.main->width, 300);
@@ -117,12 +118,13 @@ TEST(SkinDescription, ReadsEveryAttribute) {
   EXPECT_EQ(d.main->titleColor, L"1,2,3");
   EXPECT_EQ(d.main->title, L"T & 中");
   EXPECT_EQ(d.sysButton->sysClose, L"close.png");
+  EXPECT_EQ(d.sysButton->name, L"关闭");
   EXPECT_EQ(d.background->bkImage, L"skin\\bk.png");
   EXPECT_EQ(d.background->bkLayer, L"layer.png");
   ASSERT_EQ(d.radios.size(), 1u);
   const SkinElement& r = d.radios[0];
   EXPECT_EQ(r, (SkinElement{7001, -3, 4, 50, 20, L"{style=bold=1}r{/style}", L"r.png", 6,
-                            L"rgb(9,9,9)", 2, 0, 3}));
+                            L"rgb(9,9,9)", 2, 0, 3, L"Exit & go"}));
   EXPECT_EQ(r.Rect(), (SkinRect{-3, 4, 47, 24}));
 }
 
@@ -291,7 +293,7 @@ TEST(SkinDescription, DecodesTextByTheDocumentsEncoding) {
 TEST(SkinDescription, AnsiTextReachesEveryTextAttribute) {
   SkinDescription d = Parse(Gbk(L"<Dialog><bk bkimage='皮肤\\背景.png'/><xstrings><xstring "
                                 L"text='{style=font=宋体}字{/style}'"
-                                L" image='图.png' textcolor='黑'/></xstrings></Dialog>"),
+                                L" image='图.png' textcolor='黑' name='名'/></xstrings></Dialog>"),
                             kChinese);
   ASSERT_TRUE(d.background);
   EXPECT_EQ(d.background->bkImage, L"皮肤\\背景.png");
@@ -299,6 +301,7 @@ TEST(SkinDescription, AnsiTextReachesEveryTextAttribute) {
   EXPECT_EQ(d.xstrings[0].text, L"{style=font=宋体}字{/style}");
   EXPECT_EQ(d.xstrings[0].image, L"图.png");
   EXPECT_EQ(d.xstrings[0].textColor, L"黑");
+  EXPECT_EQ(d.xstrings[0].name, L"名");
 }
 
 }  // namespace

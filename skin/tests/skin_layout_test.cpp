@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "skin/image_type.h"
+#include "skin/image_variant.h"
 
 namespace stashly {
 namespace {
@@ -16,6 +19,97 @@ TEST(TitleBarLayout, PlacesIconCloseButtonAndText) {
   // With an icon 16 wide the text starts at 5 + 16 + 4.
   EXPECT_EQ(TitleTextRect(client, TitleIconRect(client, {16, 16}).right),
             (SkinRect{25, 7, 300, 27}));
+}
+
+TEST(DpiScale, OneRoundingRuleForEveryFigure) {
+  struct Case {
+    int32_t value;
+    uint32_t dpi;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {10, 96, 10},
+      {460, 144, 690},
+      {460, 192, 920},
+      {10, 120, 13},  // 12.5 up
+      {5, 120, 6},
+      {2, 120, 3},
+      {1, 144, 2},
+      {7, 144, 11},  // halves up
+      {27, 144, 41},
+      {519, 144, 779},
+      {33, 120, 41},
+      {0, 192, 0},
+      {-2, 144, -3},
+      {-12, 144, -18},
+      {-11, 120, -14},
+      {-2, 120, -3},  // away from 0
+      {30, 168, 53},
+      {16, 72, 12},
+      {5, 0, 5},  // 0: not scaled
+      {2147483647, 192, 2147483647},
+      {-2147483647 - 1, 192, -2147483647 - 1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
+
+  // The system's font made for its DPI, at a window's.
+  EXPECT_EQ(ScaleBetweenDpi(-17, 144, 96), -11);
+  EXPECT_EQ(ScaleBetweenDpi(-11, 96, 192), -22);
+  EXPECT_EQ(ScaleBetweenDpi(16, 144, 144), 16);
+  EXPECT_EQ(ScaleBetweenDpi(-17, 144, 0), -17);
+  EXPECT_EQ(ScaleBetweenDpi(-17, 0, 144), -17);
+}
+
+TEST(DpiScale, ElementsKeepTheirScaledSizeWhereverTheySit) {
+  // Scaling the edges would give this one 4 x 4 at 144 DPI and its neighbour at 4 a 5 x 5.
+  EXPECT_EQ(ScaleElementRect({1, 1, 4, 4}, 144), (SkinRect{2, 2, 7, 7}));
+  EXPECT_EQ(ScaleElementRect({4, 4, 7, 7}, 144), (SkinRect{6, 6, 11, 11}));
+  EXPECT_EQ(ScaleElementRect({12, 519, 112, 549}, 144), (SkinRect{18, 779, 168, 824}));
+  EXPECT_EQ(ScaleElementRect({8, 40, 350, 90}, 192), (SkinRect{16, 80, 700, 180}));
+  EXPECT_EQ(ScaleElementRect({8, 40, 350, 90}, 96), (SkinRect{8, 40, 350, 90}));
+
+  EXPECT_EQ(ScaledFrameSize(300, 30, 3, 144), (SkinSize{150, 45}));
+  EXPECT_EQ(ScaledFrameSize(100, 30, 3, 120), (SkinSize{41, 38}));  // frame 33 of 100
+  EXPECT_EQ(ScaledFrameSize(16, 16, 0, 192), (SkinSize{32, 32}));   // no count: one frame
+  EXPECT_EQ(ScaledFrameSize(84, 22, 3, 96), (SkinSize{28, 22}));
+}
+
+TEST(DpiScale, TitleBarAndEditMarginsScaleWithTheDialog) {
+  const SkinRect client{0, 0, 600, 400};
+  EXPECT_EQ(TitleIconRect(client, {32, 32}, 192), (SkinRect{10, 14, 42, 46}));
+  EXPECT_EQ(CloseButtonRect(client, {56, 44}, 192), (SkinRect{534, 2, 590, 46}));
+  EXPECT_EQ(TitleTextRect(client, std::nullopt, 192), (SkinRect{20, 14, 600, 54}));
+  EXPECT_EQ(TitleTextRect(client, 42, 192), (SkinRect{50, 14, 600, 54}));
+  EXPECT_EQ(TitleTextRect({0, 0, 450, 300}, std::nullopt, 144), (SkinRect{15, 11, 450, 41}));
+  EXPECT_EQ(EditInnerRect(400, 48, 192), (SkinRect{10, 10, 396, 44}));
+  EXPECT_EQ(EditInnerRect(4, 4, 192), (SkinRect{10, 10, 10, 10}));
+}
+
+TEST(ImageVariants, NamedBeforeTheExtensionOfTheFileItself) {
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\app\\config\\btn.png", L"@2x", L"C:\\app\\config\\btn@2x.png"},
+      {L"config\\bk.BMP", L"@1.5x", L"config\\bk@1.5x.BMP"},
+      {L"x.tar.png", L"@2x", L"x.tar@2x.png"},
+      {L"dir/sub.jpg", L"@2x", L"dir/sub@2x.jpg"},
+      {L"C:\\skin.d\\bk", L"@2x", L"C:\\skin.d\\bk@2x"},
+      {L"C:\\app\\", L"@2x", L"C:\\app\\@2x"},
+      {L"", L"@2x", L"@2x"},
+  };
+  for (const auto& [path, suffix, expected] : cases)
+    EXPECT_EQ(ImageVariantPath(path, suffix), expected) << path;
+}
+
+TEST(ImageVariants, ClosestAtOrAboveTheScaleFirstThenTheLargestBelow) {
+  using Paths = std::vector<std::wstring>;
+  const Paths smallFirst{L"a@1.5x.png", L"a@2x.png"};
+  const Paths largeFirst{L"a@2x.png", L"a@1.5x.png"};
+  const std::pair<uint32_t, Paths> cases[] = {
+      {72, {}},          {96, {}},          {97, smallFirst},  {120, smallFirst}, {144, smallFirst},
+      {145, largeFirst}, {168, largeFirst}, {192, largeFirst}, {288, largeFirst},
+  };
+  for (const auto& [dpi, expected] : cases)
+    EXPECT_EQ(ImageVariantPaths(L"a.png", dpi), expected) << dpi;
 }
 
 TEST(StripLayout, FrameWidthAndOverlay) {

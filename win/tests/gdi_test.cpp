@@ -5,6 +5,7 @@
 #include "testing/test_images.h"
 #include "win/com_ptr.h"
 #include "win/dialog.h"
+#include "win/dpi.h"
 #include "win/unique_any.h"
 #include "win/window.h"
 
@@ -174,6 +175,22 @@ class Counted : public IPersist {
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
 };
+
+TEST(Dpi, SystemFiguresComeAtTheDpiAskedFor) {
+  const UINT system = win::SystemDpi();
+  EXPECT_GE(system, 96u);
+  EXPECT_EQ(win::WindowDpi(nullptr), system);
+  EXPECT_EQ(win::WindowDpi(::GetDesktopWindow()), system);
+  // The small icon and the message font twice as large at twice the DPI.
+  EXPECT_EQ(win::SystemMetricForDpi(SM_CXSMICON, 192),
+            2 * win::SystemMetricForDpi(SM_CXSMICON, 96));
+  EXPECT_EQ(win::SystemMetricForDpi(SM_CXSMICON, system), ::GetSystemMetrics(SM_CXSMICON));
+  const LOGFONTW normal = win::MessageFontForDpi(96);
+  const LOGFONTW large = win::MessageFontForDpi(192);
+  EXPECT_NE(normal.lfHeight, 0);
+  EXPECT_EQ(large.lfHeight, 2 * normal.lfHeight);
+  EXPECT_STREQ(large.lfFaceName, normal.lfFaceName);
+}
 
 TEST(ComPtr, CopiesShareMovesTransferAndQueriesHandOutOwnedReferences) {
   Counted object;
