@@ -2,7 +2,7 @@
 // The image object of the image provider (Pictora.dll), shared by the provider and the skin
 // engine that binds it at run time.
 //
-// Binary layout: a plain table of fourteen __stdcall operations in the order declared below,
+// Binary layout: a plain table of thirteen __stdcall operations in the order declared below,
 // with no virtual destructor (its slot would differ between compilers), so that any Windows
 // caller can bind it. Objects come from the export `CreateImageObject` and go back through
 // `DeleteImageObject`; nobody deletes one any other way.
@@ -110,16 +110,6 @@ struct IImageObject {
   virtual BOOL STDMETHODCALLTYPE DrawMode4(HDC dc, int left, int top, int right, int bottom,
                                            int opacity) = 0;
 
-  // 14. Scales the loaded image for a display scale, once, so that every later drawing is one
-  //     to one: the image is taken as a horizontal strip of frameCount equal frames (image width
-  //     / frameCount, integer division; 1: the whole image), each frame is resampled on its own
-  //     to frameWidth x frameHeight with a high-quality filter that keeps the alpha channel, and
-  //     the frames are laid side by side again (the new size is frameCount * frameWidth by
-  //     frameHeight). Returns 0, leaving the image as it was, when nothing is loaded, a count or
-  //     size is less than 1, a source frame would be narrower than a pixel or the new size lies
-  //     beyond the decoding limits.
-  virtual BOOL STDMETHODCALLTYPE Resample(int frameCount, int frameWidth, int frameHeight) = 0;
-
  protected:
   // Objects are destroyed only through DeleteImageObject.
   ~IImageObject() = default;
@@ -142,3 +132,15 @@ inline ULONGLONG PackImageSize(int width, int height) {
 typedef IImageObject*(WINAPI* CreateImageObjectFn)(int type);
 // "DeleteImageObject": destroys an object made by CreateImageObject; null is ignored.
 typedef void(WINAPI* DeleteImageObjectFn)(IImageObject* object);
+// "ResampleImageObject", which a provider may lack (the skin engine then lets the draw modes
+// stretch the image): scales an object's loaded image for a display scale, once, so that every
+// later drawing is one to one. The image is taken as a horizontal strip of frameCount equal
+// frames (image width / frameCount, integer division; 1: the whole image), each frame is
+// resampled on its own to frameWidth x frameHeight with a high-quality filter that keeps the
+// alpha channel, and the frames are laid side by side again (the new size is frameCount *
+// frameWidth by frameHeight). Returns 0, leaving the image as it was, when the object is null or
+// has nothing loaded, a count or size is less than 1, a source frame would be narrower than a
+// pixel or the new size lies beyond the decoding limits. A separate export rather than a
+// fourteenth operation, so that a provider built for the thirteen still binds.
+typedef BOOL(WINAPI* ResampleImageObjectFn)(IImageObject* object, int frameCount, int frameWidth,
+                                            int frameHeight);

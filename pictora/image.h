@@ -36,7 +36,8 @@ class Image final : public IImageObject {
                                    int opacity) override;
   BOOL STDMETHODCALLTYPE DrawMode4(HDC dc, int left, int top, int right, int bottom,
                                    int opacity) override;
-  BOOL STDMETHODCALLTYPE Resample(int frameCount, int frameWidth, int frameHeight) override;
+  // ResampleImageObject.
+  BOOL Resample(int frameCount, int frameWidth, int frameHeight);
 
  private:
   // Whether a drawing call can go ahead at all: an image, a DC, a non-empty rectangle.

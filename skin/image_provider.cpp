@@ -18,6 +18,7 @@ struct Provider {
   HMODULE module;
   CreateImageObjectFn create;
   DeleteImageObjectFn remove;
+  ResampleImageObjectFn resample;  // may be missing
 };
 constinit Provider provider{};
 
@@ -30,7 +31,9 @@ bool Bind() {
   const auto create = win::GetExport<CreateImageObjectFn>(module.get(), "CreateImageObject");
   const auto remove = win::GetExport<DeleteImageObjectFn>(module.get(), "DeleteImageObject");
   if (!create || !remove) return false;  // the owner frees the library
-  provider = {module.release(), create, remove};
+  const auto resample =
+      win::GetExport<ResampleImageObjectFn>(module.get(), "ResampleImageObject");
+  provider = {module.release(), create, remove, resample};
   return true;
 }
 
@@ -59,9 +62,10 @@ ImageObjectPtr LoadImageForDpi(const std::wstring& path, int frameCount, unsigne
       break;
     }
   }
-  if (static_cast<long long>(frames) * frame.width != ImageSizeWidth(image->GetSize()) ||
-      frame.height != ImageSizeHeight(image->GetSize()))
-    image->Resample(frames, frame.width, frame.height);
+  if (provider.resample &&
+      (static_cast<long long>(frames) * frame.width != ImageSizeWidth(image->GetSize()) ||
+       frame.height != ImageSizeHeight(image->GetSize())))
+    provider.resample(image.get(), frames, frame.width, frame.height);
   return image;
 }
 
