@@ -19,22 +19,20 @@ std::wstring StartupShortcutPath() {
 
 void CreateShortcut(const std::wstring& target, const std::wstring& description,
                     const std::wstring& linkPath) {
-  if (FAILED(::CoInitialize(nullptr))) return;
-  {
-    win::ComPtr<IShellLinkW> link;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IShellLinkW, link.put_void()))) {
-      link->SetPath(target.c_str());
-      link->SetDescription(description.c_str());
-      wchar_t folder[MAX_PATH] = {};
-      ::lstrcpynW(folder, target.c_str(), MAX_PATH);
-      ::PathRemoveFileSpecW(folder);
-      link->SetWorkingDirectory(folder);
-      link->SetShowCmd(SW_SHOW);
-      if (auto file = link.Query<IPersistFile>()) file->Save(linkPath.c_str(), TRUE);
-    }
-  }
-  ::CoUninitialize();
+  win::ScopedComInit com;
+  if (!com.Usable()) return;
+  win::ComPtr<IShellLinkW> link;
+  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.put_void())))
+    return;
+  link->SetPath(target.c_str());
+  link->SetDescription(description.c_str());
+  wchar_t folder[MAX_PATH] = {};
+  ::lstrcpynW(folder, target.c_str(), MAX_PATH);
+  ::PathRemoveFileSpecW(folder);
+  link->SetWorkingDirectory(folder);
+  link->SetShowCmd(SW_SHOW);
+  if (auto file = link.Query<IPersistFile>()) file->Save(linkPath.c_str(), TRUE);
 }
 
 void CSetDlg::SetCheck(int id, int value) {

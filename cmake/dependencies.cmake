@@ -37,6 +37,9 @@ if(CMAKE_CROSSCOMPILING)
   endif()
   add_library(stashly_tinyxml2 STATIC ${STASHLY_TINYXML2_DIR}/tinyxml2.cpp)
   target_include_directories(stashly_tinyxml2 SYSTEM PUBLIC ${STASHLY_TINYXML2_DIR})
+  # The system's printf and scanf for the numbers it reads (and writes, which the skins never
+  # do), instead of MinGW's own, whose floating-point printing would come into the program.
+  target_compile_definitions(stashly_tinyxml2 PRIVATE __USE_MINGW_ANSI_STDIO=0)
 else()
   find_package(tinyxml2 REQUIRED)
   add_library(stashly_tinyxml2 INTERFACE)

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "core/number_text.h"
 #include "store/favorites_file.h"
 #include "store/settings_store.h"
 
@@ -56,7 +57,7 @@ HRESULT AddToFavorites(std::span<const std::wstring> paths, HWND owner, bool qui
   }
   if (!quiet) {
     std::wstring item = paths.front();
-    if (paths.size() > 1) item += L" 等 " + std::to_wstring(paths.size()) + L" 项";
+    if (paths.size() > 1) item += L" 等 " + stashly::DecimalText(paths.size()) + L" 项";
     const std::wstring text = L"无法把“" + item + L"”添加到 Velto文件收藏夹。\n" +
                               stashly::StoreErrorText(stored.error());
     ::MessageBoxW(owner, text.c_str(), L"添加失败", MB_OK | MB_ICONWARNING);

@@ -1,7 +1,8 @@
 #include "corelet/rules.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "core/number_text.h"
 
 namespace corelet {
 
@@ -63,10 +64,7 @@ int DriveKindCode(bool usbBus, unsigned driveType) {
 }
 
 std::string FormatCpuId(uint32_t features, uint32_t signature) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%08X%08X", static_cast<unsigned>(features),
-                static_cast<unsigned>(signature));
-  return text;
+  return stashly::HexText(features, 8) + stashly::HexText(signature, 8);
 }
 
 }  // namespace corelet

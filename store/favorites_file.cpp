@@ -10,6 +10,7 @@
 #include "core/ascii.h"
 #include "core/utf8.h"
 #include "store/favorites_format.h"
+#include "win/file_write.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
 #include "win/unique_any.h"
@@ -154,16 +155,10 @@ bool ReadAll(HANDLE file, std::string& bytes) {
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   // A test's fault stops the write half-way, as a disk that fills up does.
-  const bool fails = !Allowed(WriteStep::kWrite);
-  if (fails) bytes = bytes.substr(0, bytes.size() / 2);
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
-    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  if (fails) ::SetLastError(ERROR_DISK_FULL);
-  return !fails;
+  if (Allowed(WriteStep::kWrite)) return win::WriteAll(file, bytes);
+  win::WriteAll(file, bytes.substr(0, bytes.size() / 2));
+  ::SetLastError(ERROR_DISK_FULL);
+  return false;
 }
 
 // A file that could not be opened for writing in place (read-only, or held open by a program

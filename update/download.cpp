@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "update/update_logic.h"
+#include "win/file_write.h"
 #include "win/unique_any.h"
 
 namespace renova {
@@ -17,16 +18,6 @@ namespace {
 // IRF_NO_WAIT, does not end it), so a stop would wait for them too. On loopback this costs
 // throughput (Wine hands out 8 KB at a time); on a real link the network is far slower.
 constexpr DWORD kBlock = 256 * 1024;
-
-bool WriteAll(HANDLE file, const char* data, DWORD size) {
-  while (size > 0) {
-    DWORD written = 0;
-    if (!::WriteFile(file, data, size, &written, nullptr) || written == 0) return false;
-    data += written;
-    size -= written;
-  }
-  return true;
-}
 
 // Where the body goes, piece by piece; false stops the download.
 using Sink = std::function<bool(const char* data, DWORD size)>;
@@ -89,7 +80,7 @@ bool DownloadToFile(const wchar_t* url, const wchar_t* path, const DownloadOptio
   if (!path) return false;
   win::UniqueFile file;
   const bool complete = Download(
-      url, [&](const char* data, DWORD size) { return WriteAll(file.get(), data, size); }, options,
+      url, [&](const char* data, DWORD size) { return win::WriteAll(file.get(), {data, size}); }, options,
       [&] {
         file.reset(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -4,6 +4,7 @@
 #include <process.h>
 #include <shellapi.h>
 
+#include "core/number_text.h"
 #include "core/web_address.h"
 #include "update/download.h"
 #include "update/installer_trust.h"
@@ -38,8 +39,8 @@ std::wstring NewFolderIn(const std::wstring& parent) {
   if (parent.empty()) return {};
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::wstring folder =
-        win::CombinePath(parent, L"renova-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                     std::to_wstring(::GetTickCount() + attempt));
+        win::CombinePath(parent, L"renova-" + stashly::DecimalText(::GetCurrentProcessId()) + L"-" +
+                                     stashly::DecimalText(::GetTickCount() + attempt));
     if (folder.empty()) return {};
     if (::CreateDirectoryW(folder.c_str(), nullptr)) return folder;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) return {};
@@ -109,7 +110,7 @@ void CMainDlg::Close() {
 void CMainDlg::ShowProgress(int percent) {
   ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
   ::SetDlgItemTextW(hwnd(), IDC_STATUS,
-                    FillIn(ResourceString(IDS_PROGRESS), {std::to_wstring(percent)}).c_str());
+                    FillIn(ResourceString(IDS_PROGRESS), {stashly::DecimalText(static_cast<unsigned>(percent))}).c_str());
 }
 
 void CMainDlg::ShowRefusal() {

@@ -1,6 +1,7 @@
 #include "win/registry_script.h"
 
 #include "core/ascii.h"
+#include "core/number_text.h"
 #include "core/utf8.h"
 
 namespace win {
@@ -75,7 +76,7 @@ class Parser {
 
  private:
   bool Fail(int line, const std::string& what) {
-    error_ = "line " + std::to_string(line) + ": " + what;
+    error_ = "line " + stashly::DecimalText<char>(line) + ": " + what;
     return false;
   }
   bool Fail(const Token& token, const std::string& what) { return Fail(token.line, what); }
@@ -261,7 +262,7 @@ class Parser {
       if (NextIsBare(L"{")) {
         if (depth >= kMaxRegistryScriptDepth)
           return Fail(tokens_[pos_], "keys nested deeper than " +
-                                         std::to_string(kMaxRegistryScriptDepth) + " levels");
+                                         stashly::DecimalText<char>(kMaxRegistryScriptDepth) + " levels");
         ++pos_;
         if (!ParseBody(key.keys, &key.values, depth + 1)) return false;
       }
