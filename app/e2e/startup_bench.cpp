@@ -75,6 +75,19 @@ void Stop(Run& run) {
   ::WaitForSingleObject(run.process.get(), 5000);
 }
 
+// One start of `exe` until its window `title` is shown and painted, stopped again; its time goes
+// into `times`. False (and said) when the window never came.
+bool TimeStart(const std::wstring& exe, const wchar_t* title, std::vector<double>& times) {
+  Run run = Start(exe, title);
+  const bool shown = run.window != nullptr;
+  Stop(run);
+  if (!shown)
+    std::fprintf(stderr, "a window did not appear; no measurement\n");
+  else
+    times.push_back(run.startMs);
+  return shown;
+}
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -109,14 +122,7 @@ void CompareUnreachable(const std::wstring& exe, int rounds) {
     for (int which = 0; which < 2; ++which) {
       const bool withShare = (round + which) % 2 == 1;
       stashly::WriteFavoritesFile(stashly::FavoritesFilePath(), withShare ? mixed : local);
-      Run run = Start(exe, stashly::kMainWindowTitle);
-      const bool shown = run.window != nullptr;
-      Stop(run);
-      if (!shown) {
-        std::fprintf(stderr, "the window did not appear; no measurement\n");
-        return;
-      }
-      (withShare ? mixedStart : localStart).push_back(run.startMs);
+      if (!TimeStart(exe, stashly::kMainWindowTitle, withShare ? mixedStart : localStart)) return;
     }
   }
   for (size_t i = 0; i < local.size(); ++i) ::DeleteFileW(local.c_str(i));
@@ -144,14 +150,9 @@ void CompareStartUp(const std::wstring& shipped, const std::wstring& bare, int r
   std::vector<double> program, plain;
   for (int round = 0; round < 2 * rounds; ++round) {
     const bool mine = round % 4 == 0 || round % 4 == 3;
-    Run run = mine ? Start(shipped, stashly::kMainWindowTitle) : Start(bare, L"bare dialog");
-    const bool shown = run.window != nullptr;
-    Stop(run);
-    if (!shown) {
-      std::fprintf(stderr, "a window did not appear; no measurement\n");
+    if (!(mine ? TimeStart(shipped, stashly::kMainWindowTitle, program)
+               : TimeStart(bare, L"bare dialog", plain)))
       return;
-    }
-    (mine ? program : plain).push_back(run.startMs);
   }
   const double p = Median(program), b = Median(plain);
   std::printf("start-up   Stashly %.1f ms, bare dialog %.1f ms, ratio %.2f (medians of %d)\n", p,
