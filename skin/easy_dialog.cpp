@@ -153,141 +153,45 @@ void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
     roundCorner_ = Scale(main.roundCorner);
     ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(main.width), Scale(main.height),
                    SWP_NOMOVE | SWP_NOZORDER);
-    if (!main.titleIcon.empty()) titleBar_.CreateIcon(SkinPath(main.titleIcon));
+    if (!main.titleIcon.empty()) titleBar_.CreateIcon(Site().Path(main.titleIcon));
     titleBar_.SetTitle(FormatTitleMarkup(main.titleColor, main.title));
     ::SetWindowTextW(hwnd(), main.title.c_str());
   }
   if (skin_.sysButton)
-    titleBar_.CreateCloseButton(SkinPath(skin_.sysButton->sysClose), skin_.sysButton->name);
+    titleBar_.CreateCloseButton(Site().Path(skin_.sysButton->sysClose), skin_.sysButton->name);
   LoadBackgrounds();
 
-  CXRadioButton* defaultRadio = nullptr;
-  std::optional<size_t> defaultIndex = DefaultRadioIndex(skin_.radios);
   for (SkinElementKind kind : kSkinListOrder)
-    for (size_t index = 0; index < skin_.List(kind).size(); ++index)
-      MakeElement(kind, index, defaultRadio, defaultIndex);
-  // The radio object itself, not a lookup by id: another control may carry the same id.
-  if (defaultRadio && defaultRadio->hwnd()) ::SendMessageW(defaultRadio->hwnd(), XRM_SETCHECK, 1, 0);
+    for (size_t index = 0; index < skin_.List(kind).size(); ++index) Build(kind, index);
+  CheckDefaultRadio();
 }
 
 void CXEasyDialog::LoadBackgrounds() {
   if (!skin_.background) return;
   if (!skin_.background->bkImage.empty())
-    bkImage_ = LoadImageForDpi(SkinPath(skin_.background->bkImage), 1, dpi_);
+    bkImage_ = LoadImageForDpi(Site().Path(skin_.background->bkImage), 1, dpi_);
   if (!skin_.background->bkLayer.empty())
-    bkLayer_ = LoadImageForDpi(SkinPath(skin_.background->bkLayer), 1, dpi_);
+    bkLayer_ = LoadImageForDpi(Site().Path(skin_.background->bkLayer), 1, dpi_);
 }
 
-void CXEasyDialog::MakeElement(SkinElementKind kind, size_t index, CXRadioButton*& defaultRadio,
-                               std::optional<size_t> defaultIndex) {
+void CXEasyDialog::Build(SkinElementKind kind, size_t index) {
   const SkinElement& element = skin_.List(kind)[index];
-  std::unique_ptr<CXSkinElement> made =
+  std::unique_ptr<CXSkinElement> object =
       CreateSkinElement(win::ToWide(SkinElementName(kind), CP_ACP));
-  if (!made) return;
-  CXSkinElement* object = made.get();
-  elements_.push_back(std::move(made));
-  made_.push_back({kind, index, object});
-  controls_[element.msg] = object;
-  const SkinRect scaled = ScaleElementRect(element.Rect(), dpi_);
-  const RECT rect = win::ToRect(scaled);
-  const std::wstring image = SkinPath(element.image);
-
-  switch (kind) {
-    case SkinElementKind::kButton:
-    case SkinElementKind::kCheck:
-    case SkinElementKind::kRadio: {
-      auto* button = static_cast<CXButtonImpl*>(object);
-      if (!button->Create(hwnd(), rect, button->ControlStyle())) break;
-      button->SetDpi(dpi_);
-      ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
-                   rect.bottom - rect.top, TRUE);
-      button->SetImage(image, element.imageCount);
-      if (kind == SkinElementKind::kRadio) {
-        auto* radio = static_cast<CXRadioButton*>(object);
-        radio->SetGroup(element.group);
-        radio->SetRadioId(element.msg);
-        if (defaultIndex && *defaultIndex == index) defaultRadio = radio;
-      } else {
-        ::SetWindowLongW(button->hwnd(), GWL_ID, element.msg);
-      }
-      // What accessibility tools announce; the window text is never drawn.
-      ::SetWindowTextW(button->hwnd(), element.name.c_str());
-      button->SetCaption(element.text);
-      if (kind != SkinElementKind::kButton) {
-        COLORREF color = element.textColor.empty() ? 0 : ParseColor(element.textColor);
-        button->SetCaptionColors(color, false, color, color, color);
-      }
-      ::ShowWindow(button->hwnd(), SW_SHOW);
-      break;
-    }
-    case SkinElementKind::kEdit: {
-      auto* edit = static_cast<CXPngEdit*>(object);
-      if (!edit->Create(hwnd(), rect)) break;
-      edit->SetDpi(dpi_);
-      edit->SetBkImage(image, 1);
-      SkinRect placed = EditRectForImage(scaled, edit->GetImageRect().bottom);
-      ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
-                     placed.Height(), SWP_SHOWWINDOW);
-      ::SetWindowLongW(edit->hwnd(), GWL_ID, element.msg);
-      ::ShowWindow(edit->hwnd(), SW_SHOW);
-      break;
-    }
-    case SkinElementKind::kXString: {
-      auto* text = static_cast<CXStyledText*>(object);
-      strings_.push_back(text);
-      text->SetDpi(dpi_);
-      text->SetText(element.text);
-      text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
-      break;
-    }
-    case SkinElementKind::kImage: {
-      auto* picture = static_cast<CXPictureItem*>(object);
-      images_.push_back(picture);
-      picture->SetImage(LoadImageForDpi(image, 1, dpi_));
-      picture->SetRect(rect);
-      picture->SetDrawType(element.drawType);
-      break;
-    }
-  }
+  if (!object) return;
+  controls_[element.msg] = object.get();
+  BuildElement(kind, Site(), element, *object);
+  built_.push_back({kind, index, std::move(object)});
 }
 
-void CXEasyDialog::PlaceAgain(const Made& made) {
-  const SkinElement& element = skin_.List(made.kind)[made.index];
-  const SkinRect scaled = ScaleElementRect(element.Rect(), dpi_);
-  const RECT rect = win::ToRect(scaled);
-  switch (made.kind) {
-    case SkinElementKind::kButton:
-    case SkinElementKind::kCheck:
-    case SkinElementKind::kRadio: {
-      auto* button = static_cast<CXButtonImpl*>(made.object);
-      if (!button->hwnd()) break;
-      ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
-                   rect.bottom - rect.top, TRUE);
-      button->Rescale(dpi_);
-      break;
-    }
-    case SkinElementKind::kEdit: {
-      auto* edit = static_cast<CXPngEdit*>(made.object);
-      if (!edit->hwnd()) break;
-      edit->SetDpi(dpi_);
-      edit->SetBkImage(SkinPath(element.image), 1);
-      SkinRect placed = EditRectForImage(scaled, edit->GetImageRect().bottom);
-      ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
-                     placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-      break;
-    }
-    case SkinElementKind::kXString: {
-      auto* text = static_cast<CXStyledText*>(made.object);
-      text->SetDpi(dpi_);
-      text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
-      break;
-    }
-    case SkinElementKind::kImage: {
-      auto* picture = static_cast<CXPictureItem*>(made.object);
-      picture->SetImage(LoadImageForDpi(SkinPath(element.image), 1, dpi_));
-      picture->SetRect(rect);
-      break;
-    }
+void CXEasyDialog::CheckDefaultRadio() {
+  const std::optional<size_t> index = DefaultRadioIndex(skin_.radios);
+  if (!index) return;
+  // The radio object itself, not a lookup by id: another control may carry the same id.
+  for (const Built& built : built_) {
+    if (built.kind != SkinElementKind::kRadio || built.index != *index) continue;
+    if (HWND radio = static_cast<CXRadioButton&>(*built.object).hwnd())
+      ::SendMessageW(radio, XRM_SETCHECK, 1, 0);
   }
 }
 
@@ -302,7 +206,9 @@ void CXEasyDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
   RoundCorners(client.right, client.bottom);
   titleBar_.Rescale(dpi_);
   LoadBackgrounds();
-  for (const Made& made : made_) PlaceAgain(made);
+  const BuildSite site = Site();
+  for (const Built& built : built_)
+    PlaceElement(built.kind, site, skin_.List(built.kind)[built.index], *built.object);
   ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
@@ -341,10 +247,12 @@ void CXEasyDialog::PaintSurface(HDC dc, const RECT& r) const {
   if (bkLayer_) bkLayer_->DrawMode3(dc, r.left, r.top, r.right - 1, r.bottom - 1, 100);
   // A control taking the surface under it asks for a small part only; what lies outside that
   // part is not drawn at all (each string makes its fonts anew on every draw).
-  for (const CXPictureItem* picture : images_)
-    if (picture && ::RectVisible(dc, &picture->rect())) picture->Draw(dc);
-  for (CXStyledText* text : strings_)
-    if (text && TextVisible(dc, *text)) text->Draw(dc, 0);
+  ForEachBuilt<const CXPictureItem>(SkinElementKind::kImage, [dc](const CXPictureItem& picture) {
+    if (::RectVisible(dc, &picture.rect())) picture.Draw(dc);
+  });
+  ForEachBuilt<CXStyledText>(SkinElementKind::kXString, [dc](CXStyledText& text) {
+    if (TextVisible(dc, text)) text.Draw(dc, 0);
+  });
   if (titleBar_.title && TextVisible(dc, *titleBar_.title)) titleBar_.title->Draw(dc, 0);
 }
 

@@ -15,11 +15,11 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "skin/controls.h"
+#include "skin/element_builders.h"
 #include "skin/image_provider.h"
 #include "skin/skin_description.h"
 #include "skin/skin_element.h"
@@ -82,24 +82,30 @@ class CXEasyDialog : public win::Dialog {
   void PaintSurface(HDC dc, const RECT& client) const;
 
  private:
-  // An element the skin made, and the description it was made from.
-  struct Made {
+  // An element the skin made: the description it was made from, and its object.
+  struct Built {
     SkinElementKind kind;
     size_t index;  // into skin_.List(kind)
-    CXSkinElement* object;
+    std::unique_ptr<CXSkinElement> object;
   };
 
   void Paint();
   void OnRadioChecked(int group, int id);
   void RoundCorners(int width, int height);
   void LoadBackgrounds();
-  // Creates the element's object and window at the skin's DPI.
-  void MakeElement(SkinElementKind kind, size_t index, CXRadioButton*& defaultRadio,
-                   std::optional<size_t> defaultIndex);
-  // Places an element made before at the skin's DPI, with its images drawn for it.
-  void PlaceAgain(const Made& made);
+  // Makes element `index` of the skin's list of `kind`, when the control factory makes it.
+  void Build(SkinElementKind kind, size_t index);
+  // Checks the skin's default radio button.
+  void CheckDefaultRadio();
   void OnDpiChanged(UINT dpi, const RECT& suggested);
-  std::wstring SkinPath(const std::wstring& value) const { return skinDir_ + L"\\" + value; }
+  // Where the skin's elements are made and laid out: this window, at its skin's DPI.
+  BuildSite Site() const { return BuildSite{hwnd(), dpi_, skinDir_}; }
+  // Calls `draw` with every element of `kind` as a T, in the order the skin made them.
+  template <typename T, typename Draw>
+  void ForEachBuilt(SkinElementKind kind, Draw&& draw) const {
+    for (const Built& built : built_)
+      if (built.kind == kind) draw(static_cast<T&>(*built.object));
+  }
 
   std::wstring skinDir_;
   SkinDescription skin_;
@@ -111,11 +117,8 @@ class CXEasyDialog : public win::Dialog {
   CXTitleBar titleBar_;
   // Every element the skin made, in creation order (an element whose id was taken again still
   // exists and draws); `controls_` maps each id to the last one.
-  std::vector<std::unique_ptr<CXSkinElement>> elements_;
-  std::vector<Made> made_;
+  std::vector<Built> built_;
   std::map<int, CXSkinElement*> controls_;
-  std::vector<CXStyledText*> strings_;
-  std::vector<CXPictureItem*> images_;
   std::map<int, std::vector<int>> radioGroups_;
   std::map<int, int> radioSelection_;
 };

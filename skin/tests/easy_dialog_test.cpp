@@ -19,6 +19,8 @@ constexpr COLORREF kLayer = RGB(40, 50, 60);
 constexpr COLORREF kStrip[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
 // The same strip drawn for twice the scale, in colours of its own.
 constexpr COLORREF kStrip2x[3] = {RGB(200, 200, 0), RGB(0, 200, 200), RGB(200, 0, 200)};
+constexpr COLORREF kEdit = RGB(250, 240, 230);
+constexpr COLORREF kPicture = RGB(90, 80, 70);
 constexpr COLORREF kCheckStrip[6] = {RGB(50, 50, 50), RGB(60, 60, 60), RGB(70, 70, 70),
                                      RGB(0, 100, 0), RGB(0, 110, 0), RGB(0, 120, 0)};
 const bool kPictoraPresent =
@@ -42,8 +44,10 @@ std::string SkinXml() {
     <radio msg="7002" group="1" default="0" xpos="70" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
     <radio msg="7003" group="2" xpos="100" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
   </radios>
+  <edits><edit msg="6500" xpos="120" ypos="130" width="60" height="999" image="testskin\edit.bmp"/></edits>
   <xstrings><xstring msg="9000" xpos="10" ypos="30" width="100" height="16" text="Hello {style=color=255,0,0;bold=1}world{/style}"/></xstrings>
-  <images><image msg="8000" xpos="250" ypos="150" width="20" height="20" image="testskin\layer.bmp" drawtype="5"/></images>
+  <images><image msg="8000" xpos="250" ypos="150" width="20" height="20" image="testskin\layer.bmp" drawtype="5"/>
+    <image msg="8001" xpos="200" ypos="100" width="20" height="20" image="testskin\picture.bmp" drawtype="1"/></images>
 </Dialog>
 )xml";
 }
@@ -58,6 +62,8 @@ class SkinFiles : public ::testing::Environment {
     WriteBmp(dir + L"\\strip.bmp", 90, 30, [](int x, int) { return kStrip[x / 30]; });
     WriteBmp(dir + L"\\strip@2x.bmp", 180, 60, [](int x, int) { return kStrip2x[x / 60]; });
     WriteBmp(dir + L"\\check.bmp", 120, 20, [](int x, int) { return kCheckStrip[x / 20]; });
+    WriteBmp(dir + L"\\edit.bmp", 100, 24, [](int, int) { return kEdit; });
+    WriteBmp(dir + L"\\picture.bmp", 8, 8, [](int, int) { return kPicture; });
     WriteBmp(dir + L"\\close.bmp", 84, 20, [](int x, int) { return kStrip[x / 28]; });
     WriteText(dir + L"\\test.xml", SkinXml());
     WriteText(dir + L"\\broken.xml", "<Dialog><main width=\"300\"");
@@ -204,6 +210,32 @@ TEST_F(EasyDialog, CreatesTheFirstTenButtonsAtTheirPlaces) {
   EXPECT_NE(dialog_.GetControlAs<CXStyledText>(9000), nullptr);
   EXPECT_NE(dialog_.GetControlAs<CXPictureItem>(8000), nullptr);
   EXPECT_EQ(dialog_.GetControl(12345), nullptr);
+}
+
+TEST_F(EasyDialog, EditTakesItsBackgroundsHeightAndPicturesFillTheirRectangles) {
+  // An edit's "height" does not count: its background's does (none without the provider).
+  const RECT edit = ChildRect(hwnd_, 6500);
+  EXPECT_EQ(edit.left, 120);
+  EXPECT_EQ(edit.top, 130);
+  EXPECT_EQ(edit.right - edit.left, 60);
+  EXPECT_EQ(edit.bottom - edit.top, kPictoraPresent ? 24 : 0);
+  auto* object = dialog_.GetControlAs<CXPngEdit>(6500);
+  ASSERT_TRUE(object);
+  EXPECT_TRUE(::GetWindowLongW(object->hwnd(), GWL_STYLE) & WS_VISIBLE);
+  if (!kPictoraPresent) return;
+  RECT inner{};
+  ::GetWindowRect(object->editWindow(), &inner);
+  ::MapWindowPoints(nullptr, object->hwnd(), reinterpret_cast<POINT*>(&inner), 2);
+  EXPECT_EQ(inner.left, 5);
+  EXPECT_EQ(inner.top, 5);
+  EXPECT_EQ(inner.right, 58);
+  EXPECT_EQ(inner.bottom, 22);
+  EXPECT_TRUE(Capture(object->hwnd()).AllAre(kEdit));
+
+  Capture surface(hwnd_);
+  EXPECT_EQ(surface.At(200, 100), kPicture);
+  EXPECT_EQ(surface.At(219, 119), kPicture);
+  EXPECT_EQ(surface.At(220, 110), kLayer);
 }
 
 TEST_F(EasyDialog, ChecksOneDefaultRadioAndKeepsGroupsExclusive) {
@@ -371,7 +403,12 @@ TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
   ASSERT_TRUE(dialog_.titleBar().title);
   EXPECT_EQ(dialog_.titleBar().title->rect().left, 20);
   EXPECT_EQ(dialog_.titleBar().title->rect().bottom, 54);
+  const RECT edit = ChildRect(hwnd_, 6500);
+  EXPECT_EQ(edit.left, 240);
+  EXPECT_EQ(edit.top, 260);
+  EXPECT_EQ(edit.right - edit.left, 120);
   if (!kPictoraPresent) return;
+  EXPECT_EQ(edit.bottom - edit.top, 48);  // the background drawn for 2x
   const RECT button = ChildRect(hwnd_, 5000);
   EXPECT_EQ(button.left, 20);
   EXPECT_EQ(button.top, 100);
@@ -388,6 +425,9 @@ TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
   Capture surface(hwnd_);
   EXPECT_EQ(surface.At(598, 300), kLayer);
   EXPECT_EQ(surface.At(599, 300), kBackground);
+  EXPECT_EQ(surface.At(400, 200), kPicture);
+  EXPECT_EQ(surface.At(439, 239), kPicture);
+  EXPECT_EQ(surface.At(440, 220), kLayer);
 
   // And back: all as loaded at 96 DPI.
   ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&before));
