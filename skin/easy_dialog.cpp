@@ -214,9 +214,9 @@ void CXEasyDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
 
 void CXEasyDialog::RoundCorners(int width, int height) {
   if (!roundCorner_) return;
-  HRGN region = ::CreateRoundRectRgn(0, 0, width, height, roundCorner_, roundCorner_);
-  // The system owns the region once it is set.
-  if (region && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
+  win::UniqueRgn region(::CreateRoundRectRgn(0, 0, width, height, roundCorner_, roundCorner_));
+  // A region the window takes is the system's from then on; one it refuses is still ours.
+  if (region && ::SetWindowRgn(hwnd(), region.get(), TRUE)) region.release();
 }
 
 CXSkinElement* CXEasyDialog::GetControl(int id) const {
