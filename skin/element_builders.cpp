@@ -39,20 +39,20 @@ void SetCaptionColor(const SkinElement& element, CXButtonImpl& button) {
   button.SetCaptionColors(color, false, color, color, color);
 }
 
-void BuildButton(const BuildSite& site, const SkinElement& element, CXPngButton& button) {
+void Build(const BuildSite& site, const SkinElement& element, CXPngButton& button) {
   if (!OpenButton(site, element, button)) return;
   ::SetWindowLongW(button.hwnd(), GWL_ID, element.msg);
   ShowButton(element, button);
 }
 
-void BuildCheck(const BuildSite& site, const SkinElement& element, CXCheckButton& check) {
+void Build(const BuildSite& site, const SkinElement& element, CXCheckButton& check) {
   if (!OpenButton(site, element, check)) return;
   ::SetWindowLongW(check.hwnd(), GWL_ID, element.msg);
   SetCaptionColor(element, check);
   ShowButton(element, check);
 }
 
-void BuildRadio(const BuildSite& site, const SkinElement& element, CXRadioButton& radio) {
+void Build(const BuildSite& site, const SkinElement& element, CXRadioButton& radio) {
   if (!OpenButton(site, element, radio)) return;
   radio.SetGroup(element.group);
   // Joins its group through the dialog and takes the id as its control id.
@@ -61,7 +61,8 @@ void BuildRadio(const BuildSite& site, const SkinElement& element, CXRadioButton
   ShowButton(element, radio);
 }
 
-void PlaceButton(const BuildSite& site, const SkinElement& element, CXButtonImpl& button) {
+// Push buttons, check boxes and radio buttons alike.
+void Place(const BuildSite& site, const SkinElement& element, CXButtonImpl& button) {
   if (!button.hwnd()) return;
   MoveTo(button.hwnd(), site.Rect(element));
   button.Rescale(site.dpi);
@@ -76,7 +77,7 @@ void FitEdit(const BuildSite& site, const SkinElement& element, CXPngEdit& edit,
                  flags);
 }
 
-void BuildEdit(const BuildSite& site, const SkinElement& element, CXPngEdit& edit) {
+void Build(const BuildSite& site, const SkinElement& element, CXPngEdit& edit) {
   if (!edit.Create(site.dialog, win::ToRect(site.Rect(element)))) return;
   // On top of its siblings, and shown.
   FitEdit(site, element, edit, SWP_SHOWWINDOW);
@@ -84,31 +85,50 @@ void BuildEdit(const BuildSite& site, const SkinElement& element, CXPngEdit& edi
   ::ShowWindow(edit.hwnd(), SW_SHOW);
 }
 
-void PlaceEdit(const BuildSite& site, const SkinElement& element, CXPngEdit& edit) {
+void Place(const BuildSite& site, const SkinElement& element, CXPngEdit& edit) {
   if (edit.hwnd()) FitEdit(site, element, edit, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void PlaceText(const BuildSite& site, const SkinElement& element, CXStyledText& text) {
+void Place(const BuildSite& site, const SkinElement& element, CXStyledText& text) {
   text.SetDpi(site.dpi);
   const SkinRect rect = site.Rect(element);
   text.SetRect(rect.left, rect.top, rect.right, rect.bottom);
 }
 
-void BuildText(const BuildSite& site, const SkinElement& element, CXStyledText& text) {
+void Build(const BuildSite& site, const SkinElement& element, CXStyledText& text) {
   // The markup's sizes are made for the DPI as it is parsed.
   text.SetDpi(site.dpi);
   text.SetText(element.text);
-  PlaceText(site, element, text);
+  Place(site, element, text);
 }
 
-void PlaceImage(const BuildSite& site, const SkinElement& element, CXPictureItem& picture) {
+void Place(const BuildSite& site, const SkinElement& element, CXPictureItem& picture) {
   picture.SetImage(LoadImageForDpi(site.Path(element.image), 1, site.dpi));
   picture.SetRect(win::ToRect(site.Rect(element)));
 }
 
-void BuildImage(const BuildSite& site, const SkinElement& element, CXPictureItem& picture) {
+void Build(const BuildSite& site, const SkinElement& element, CXPictureItem& picture) {
   picture.SetDrawType(element.drawType);
-  PlaceImage(site, element, picture);
+  Place(site, element, picture);
+}
+
+// Calls `use` with `object` as the class CreateSkinElement makes for `kind`.
+template <typename Use>
+void AsMadeFor(SkinElementKind kind, CXSkinElement& object, Use&& use) {
+  switch (kind) {
+    case SkinElementKind::kButton:
+      return use(static_cast<CXPngButton&>(object));
+    case SkinElementKind::kCheck:
+      return use(static_cast<CXCheckButton&>(object));
+    case SkinElementKind::kRadio:
+      return use(static_cast<CXRadioButton&>(object));
+    case SkinElementKind::kEdit:
+      return use(static_cast<CXPngEdit&>(object));
+    case SkinElementKind::kXString:
+      return use(static_cast<CXStyledText&>(object));
+    case SkinElementKind::kImage:
+      return use(static_cast<CXPictureItem&>(object));
+  }
 }
 
 }  // namespace
@@ -126,36 +146,12 @@ SkinRect BuildSite::Rect(const SkinElement& element) const {
 
 void BuildElement(SkinElementKind kind, const BuildSite& site, const SkinElement& element,
                   CXSkinElement& object) {
-  switch (kind) {
-    case SkinElementKind::kButton:
-      return BuildButton(site, element, static_cast<CXPngButton&>(object));
-    case SkinElementKind::kCheck:
-      return BuildCheck(site, element, static_cast<CXCheckButton&>(object));
-    case SkinElementKind::kRadio:
-      return BuildRadio(site, element, static_cast<CXRadioButton&>(object));
-    case SkinElementKind::kEdit:
-      return BuildEdit(site, element, static_cast<CXPngEdit&>(object));
-    case SkinElementKind::kXString:
-      return BuildText(site, element, static_cast<CXStyledText&>(object));
-    case SkinElementKind::kImage:
-      return BuildImage(site, element, static_cast<CXPictureItem&>(object));
-  }
+  AsMadeFor(kind, object, [&](auto& made) { Build(site, element, made); });
 }
 
 void PlaceElement(SkinElementKind kind, const BuildSite& site, const SkinElement& element,
                   CXSkinElement& object) {
-  switch (kind) {
-    case SkinElementKind::kButton:
-    case SkinElementKind::kCheck:
-    case SkinElementKind::kRadio:
-      return PlaceButton(site, element, static_cast<CXButtonImpl&>(object));
-    case SkinElementKind::kEdit:
-      return PlaceEdit(site, element, static_cast<CXPngEdit&>(object));
-    case SkinElementKind::kXString:
-      return PlaceText(site, element, static_cast<CXStyledText&>(object));
-    case SkinElementKind::kImage:
-      return PlaceImage(site, element, static_cast<CXPictureItem&>(object));
-  }
+  AsMadeFor(kind, object, [&](auto& made) { Place(site, element, made); });
 }
 
 }  // namespace stashly
