@@ -16,9 +16,6 @@
 namespace stashly {
 namespace {
 
-constexpr UINT kCommandClose = 2;
-constexpr UINT kCommandOk = 5000;
-constexpr UINT kCommandCancel = 5001;
 // A skin description larger than this is not a skin description.
 constexpr LONGLONG kMaxSkinFileSize = 16 << 20;
 
@@ -67,13 +64,13 @@ void CXTitleBar::CreateIcon(const std::wstring& path) {
 
 void CXTitleBar::CreateCloseButton(const std::wstring& path, const std::wstring& name) {
   close = std::make_unique<CXPngButton>();
-  if (!close->Create(window, RECT{}, 0, 0, kCommandClose)) {
+  if (!close->Create(window, RECT{}, 0, 0, kCloseCommand)) {
     close.reset();
     return;
   }
   close->SetDpi(dpi);
   close->SetImage(path, 3);
-  ::SetWindowLongW(close->hwnd(), GWL_ID, kCommandClose);
+  ::SetWindowLongW(close->hwnd(), GWL_ID, kCloseCommand);
   ::SetWindowTextW(close->hwnd(), name.c_str());
   PlaceClose();
   ::ShowWindow(close->hwnd(), SW_SHOW);
@@ -265,6 +262,20 @@ void CXEasyDialog::Paint() {
   PaintSurface(buffer.dc(), client);
 }
 
+std::optional<INT_PTR> CXEasyDialog::EndFor(UINT command) const {
+  for (const DialogEnd& end : Ends())
+    if (end.command == command) return end.result;
+  return std::nullopt;
+}
+
+bool CXEasyDialog::Command(UINT id) {
+  if (const std::optional<INT_PTR> end = EndFor(id)) {
+    EndDialog(*end);
+    return true;
+  }
+  return OnCommand(id);
+}
+
 bool CXEasyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_INITDIALOG:
@@ -315,18 +326,9 @@ bool CXEasyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
       result = 0;
       return true;
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case kCommandClose:
-        case kCommandCancel:
-          EndDialog(2);
-          result = 0;
-          return true;
-        case kCommandOk:
-          EndDialog(1);
-          result = 0;
-          return true;
-      }
-      break;
+      if (!Command(LOWORD(wParam))) break;
+      result = 0;
+      return true;
   }
   return Dialog::HandleMessage(message, wParam, lParam, result);
 }

@@ -2,10 +2,11 @@
 // The skinned dialog: a borderless pop-up whose whole look comes from a skin description
 // beside the program. It paints its backgrounds, windowless strings and images and the title
 // double-buffered, rounds its corners, moves when dragged by any free spot, keeps radio groups
-// exclusive and ends on the close button (2), 5001 (result 2) and 5000 (result 1).
+// exclusive and ends on the commands its class lists (skin/dialog_commands.h).
 //
 // A subclass, in its WM_INITDIALOG handler: SetDraggable(true), LoadSkin(its file), its own
-// set-up through GetControl, and last hands WM_INITDIALOG on to this class.
+// set-up through GetControl, and last hands WM_INITDIALOG on to this class. What its commands
+// do it says through Ends and OnCommand rather than by handling WM_COMMAND itself.
 //
 // The skin is laid out for the DPI of the window's monitor: its 96-DPI figures scaled (see
 // skin_layout.h), its images drawn for that scale. When the window moves to a monitor of
@@ -15,10 +16,13 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "skin/controls.h"
+#include "skin/dialog_commands.h"
 #include "skin/element_builders.h"
 #include "skin/image_provider.h"
 #include "skin/skin_description.h"
@@ -78,6 +82,14 @@ class CXEasyDialog : public win::Dialog {
  protected:
   win::DialogTemplate Template() const override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // The commands that end this dialog when it runs modally, each with its result. A class whose
+  // commands mean something else lists its own (none, for a window never ended as a dialog).
+  virtual std::span<const DialogEnd> Ends() const { return kDefaultDialogEnds; }
+  // A command that does not end the dialog: true when the class has handled it. One no class
+  // handles goes to the framework, which reflects a child control's notification back to it.
+  virtual bool OnCommand(UINT /*id*/) { return false; }
+  // The result `command` ends this dialog with, or none when it does not end it.
+  std::optional<INT_PTR> EndFor(UINT command) const;
   // Draws the whole surface (backgrounds, images, strings, title) into `dc`.
   void PaintSurface(HDC dc, const RECT& client) const;
 
@@ -90,6 +102,8 @@ class CXEasyDialog : public win::Dialog {
   };
 
   void Paint();
+  // Ends the dialog or hands the command to OnCommand; false when neither took it.
+  bool Command(UINT id);
   void OnRadioChecked(int group, int id);
   void RoundCorners(int width, int height);
   void LoadBackgrounds();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "skin/tests/skin_test_files.h"
@@ -29,7 +32,7 @@ const bool kPictoraPresent =
 std::string SkinXml() {
   std::string buttons =
       R"(<button msg="5000" xpos="10" ypos="50" width="200" height="100" image="testskin\strip.bmp" imagecount="3" name="Start"/>)"
-      R"(<button msg="4000" xpos="220" ypos="50" width="40" height="20"/>)";
+      R"(<button msg="5001" xpos="220" ypos="50" width="40" height="20"/>)";
   for (int id = 100; id < 110; ++id)
     buttons += "<button msg=\"" + std::to_string(id) + "\" xpos=\"0\" ypos=\"0\" width=\"1\" height=\"1\"/>";
   return R"xml(<?xml version="1.0" encoding="UTF-8"?>
@@ -74,18 +77,31 @@ const auto* const kSkinFiles = ::testing::AddGlobalTestEnvironment(new SkinFiles
 // A dialog of the skin under test; it records what the skin engine posts it.
 class TestDialog : public CXEasyDialog {
  public:
-  explicit TestDialog(std::wstring skin, bool draggable = true, UINT command = 0)
-      : skin_(std::move(skin)), draggable_(draggable), command_(command) {}
+  explicit TestDialog(std::wstring skin, bool draggable = true)
+      : skin_(std::move(skin)), draggable_(draggable) {}
   std::vector<UINT> commands;
+  // The commands that reached OnCommand, which takes them all.
+  std::vector<UINT> ownCommands;
   int captionDrags = 0;
+  // The dialog's own ends, when it declares them.
+  std::optional<std::vector<DialogEnd>> ends;
+  // Runs once the skin is loaded, before a modal dialog's loop: what a user does, posted.
+  std::function<void(HWND)> atStart;
 
  protected:
+  std::span<const DialogEnd> Ends() const override {
+    return ends ? std::span<const DialogEnd>(*ends) : CXEasyDialog::Ends();
+  }
+  bool OnCommand(UINT id) override {
+    ownCommands.push_back(id);
+    return true;
+  }
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     switch (message) {
       case WM_INITDIALOG:
         SetDraggable(draggable_);
         LoadSkin(skin_);
-        if (command_) PostMessage(WM_COMMAND, command_, 0);
+        if (atStart) atStart(hwnd());
         break;
       case WM_COMMAND:
         commands.push_back(LOWORD(wParam));
@@ -102,7 +118,6 @@ class TestDialog : public CXEasyDialog {
  private:
   std::wstring skin_;
   bool draggable_;
-  UINT command_;
 };
 
 RECT ChildRect(HWND dialog, int id) {
@@ -201,7 +216,7 @@ TEST_F(EasyDialog, CreatesTheFirstTenButtonsAtTheirPlaces) {
   } else {
     EXPECT_EQ(ChildRect(hwnd_, 5000).right, 210);  // no images: the skin's rectangle
   }
-  EXPECT_EQ(ChildRect(hwnd_, 4000).right - ChildRect(hwnd_, 4000).left, 40);  // no image
+  EXPECT_EQ(ChildRect(hwnd_, 5001).right - ChildRect(hwnd_, 5001).left, 40);  // no image
   EXPECT_EQ(ChildRect(hwnd_, 6000).right - ChildRect(hwnd_, 6000).left, 20);  // checks keep theirs
   for (int id = 100; id < 108; ++id) EXPECT_TRUE(::GetDlgItem(hwnd_, id)) << id;
   EXPECT_FALSE(::GetDlgItem(hwnd_, 108));  // the eleventh button
@@ -342,7 +357,7 @@ TEST_F(EasyDialog, ControlsAnswerAccessibilityToolsAsStandardButtonsDo) {
   EXPECT_EQ(text(2), L"关闭");
   EXPECT_EQ(text(6000), L"记住我的选择");
   EXPECT_EQ(text(7001), L"Exit");
-  EXPECT_EQ(text(4000), L"");  // no name in the skin
+  EXPECT_EQ(text(5001), L"");  // no name in the skin
   EXPECT_EQ(kind(5000), BS_PUSHBUTTON);
   EXPECT_EQ(kind(2), BS_PUSHBUTTON);
   EXPECT_EQ(kind(6000), BS_CHECKBOX);
@@ -435,15 +450,55 @@ TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
   EXPECT_TRUE(Capture(::GetDlgItem(hwnd_, 5000)).AllAre(kStrip[0]));
 }
 
-TEST(EasyDialogModal, EndsWithTheResultOfItsCommand) {
+// A click on the dialog's control `id`, posted: a press and a release inside it.
+void PostClick(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+}
+
+TEST(EasyDialogModal, EndsOnTheCloseButtonEscAndTheSkinsButtons) {
   struct Case {
-    UINT command;
+    const char* action;
+    std::function<void(HWND)> act;
     INT_PTR result;
   };
-  for (Case c : {Case{2, 2}, Case{5001, 2}, Case{5000, 1}}) {
-    TestDialog dialog(L"testskin\\test.xml", true, c.command);
-    EXPECT_EQ(dialog.RunModal(nullptr), c.result) << c.command;
+  const Case cases[] = {
+      {"close button", [](HWND d) { PostClick(d, kCloseCommand); }, IDCANCEL},
+      {"Esc", [](HWND d) { ::PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); }, IDCANCEL},
+      {"cancel button", [](HWND d) { PostClick(d, kSkinCancelButton); }, IDCANCEL},
+      {"ok button", [](HWND d) { PostClick(d, kSkinOkButton); }, IDOK},
+  };
+  for (const Case& c : cases) {
+    TestDialog dialog(L"testskin\\test.xml");
+    dialog.atStart = c.act;
+    EXPECT_EQ(dialog.RunModal(nullptr), c.result) << c.action;
+    EXPECT_TRUE(dialog.ownCommands.empty()) << c.action;
   }
+}
+
+TEST(EasyDialogModal, AClassThatListsItsOwnEndsEndsOnThoseAlone) {
+  TestDialog dialog(L"testskin\\test.xml");
+  dialog.ends = std::vector<DialogEnd>{{kSkinOkButton, 42}};
+  dialog.atStart = [](HWND d) {
+    ::PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostClick(d, kSkinCancelButton);
+    PostClick(d, kCloseCommand);
+    PostClick(d, kSkinOkButton);
+  };
+  EXPECT_EQ(dialog.RunModal(nullptr), 42);
+  // What does not end the dialog is the class's to handle.
+  EXPECT_EQ(dialog.ownCommands,
+            (std::vector<UINT>{kCloseCommand, kSkinCancelButton, kCloseCommand}));
+
+  // A window never ended as a dialog lists none.
+  TestDialog modeless(L"testskin\\test.xml");
+  modeless.ends = std::vector<DialogEnd>{};
+  ASSERT_TRUE(modeless.CreateModeless(nullptr));
+  for (UINT command : {kCloseCommand, kSkinCancelButton, kSkinOkButton})
+    ::SendMessageW(modeless.hwnd(), WM_COMMAND, command, 0);
+  EXPECT_EQ(modeless.ownCommands,
+            (std::vector<UINT>{kCloseCommand, kSkinCancelButton, kSkinOkButton}));
 }
 
 TEST(EasyDialogBadSkin, MissingOrBrokenSkinLeavesTheTemplateDialog) {

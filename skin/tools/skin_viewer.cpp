@@ -21,14 +21,11 @@ class ViewerDialog : public stashly::CXEasyDialog {
         LoadSkin(skin_);
         break;
       case WM_COMMAND:
-        // Any command that would end a modal dialog closes the viewer.
-        if (LOWORD(wParam) == 1 || LOWORD(wParam) == 2 || LOWORD(wParam) == 5000 ||
-            LOWORD(wParam) == 5001) {
-          ::DestroyWindow(hwnd());
-          result = 0;
-          return true;
-        }
-        break;
+        // Enter, and whatever would end a modal skinned dialog, closes the viewer.
+        if (LOWORD(wParam) != IDOK && !EndFor(LOWORD(wParam))) break;
+        ::DestroyWindow(hwnd());
+        result = 0;
+        return true;
       case WM_DESTROY:
         ::PostQuitMessage(0);
         break;
