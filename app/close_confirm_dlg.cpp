@@ -1,6 +1,5 @@
 #include "app/close_confirm_dlg.h"
 
-#include "app/command_ids.h"
 #include "store/settings_store.h"
 
 namespace stashly {
@@ -15,30 +14,12 @@ void CCloseConfirmDlg::Confirm() {
 }
 
 bool CCloseConfirmDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  switch (message) {
-    case WM_INITDIALOG:
-      SetDraggable(true);
-      LoadSkin(L"config\\close.xml");
-      ::SetForegroundWindow(hwnd());
-      break;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case ID_CLOSE_CONFIRM:
-          Confirm();
-          result = 0;
-          return true;
-        case ID_CLOSE_CANCEL:
-          EndDialog(ID_CLOSE_CANCEL);
-          result = 0;
-          return true;
-        case IDCANCEL:
-          EndDialog(IDCANCEL);
-          result = 0;
-          return true;
-      }
-      break;
+  if (message == WM_INITDIALOG) {
+    SetDraggable(true);
+    LoadSkin(L"config\\close.xml");
+    ::SetForegroundWindow(hwnd());
   }
-  return CXEasyDialog::HandleMessage(message, wParam, lParam, result);
+  return CConfirmDlg::HandleMessage(message, wParam, lParam, result);
 }
 
 }  // namespace stashly

@@ -1,10 +1,10 @@
 #pragma once
 // Asks whether closing the main window means exit or hide, and can remember the answer.
-#include "skin/easy_dialog.h"
+#include "app/confirm_dlg.h"
 
 namespace stashly {
 
-class CCloseConfirmDlg : public CXEasyDialog {
+class CCloseConfirmDlg : public CConfirmDlg {
  public:
   static constexpr int kResultExit = 1;
   static constexpr int kResultHide = 2;
@@ -14,9 +14,10 @@ class CCloseConfirmDlg : public CXEasyDialog {
 
  protected:
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // Remembers the answer when asked to, and gives it as the result.
+  void Confirm() override;
 
  private:
-  void Confirm();
   int result_ = 0;
 };
 

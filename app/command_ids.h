@@ -1,12 +1,14 @@
 #pragma once
-// Command and control ids of the program's windows. The skins (config\*.xml) give their
-// controls these ids; the code knows the controls only by them.
+// Command and control ids of the program's windows. The skins (config\*.xml) give their controls
+// these ids; the code knows the controls only by them. The close button's command, and what the
+// skinned dialog does with a command when a window does not say, are in skin/dialog_commands.h;
+// each window here says which of its commands end it.
 #include <windows.h>
 
 namespace stashly {
 
-// Main window (config\main.xml). Besides these: IDOK exits with code 1, IDCANCEL (the title
-// bar's close button) runs the close logic.
+// Main window (config\main.xml), modeless: none of its commands ends it as a dialog. IDOK exits
+// with code 1, IDCANCEL (the close button, Esc) runs the close logic.
 enum : UINT {
   ID_ADD_FOLDER = 5000,
   ID_DELETE_SELECTED = 5001,
@@ -16,24 +18,21 @@ enum : UINT {
   ID_MOVE_SELECTED_DOWN = 5011,
 };
 
-// Settings dialog (config\set.xml). IDOK (Enter) is ignored, IDCANCEL cancels.
+// The settings and the close confirmation dialog (config\set.xml, config\close.xml) share their
+// buttons: confirm and cancel (app/confirm_dlg.h).
+enum : int { ID_CANCEL_BUTTON = 5000, ID_CONFIRM_BUTTON = 5001 };
+
+// The settings dialog's switches.
 enum : int {
-  ID_SET_CANCEL = 5000,
-  ID_SET_APPLY = 5001,
   ID_SET_STARTUP = 6000,
   ID_SET_AUTOHIDE = 6001,
   ID_SET_RIGHTMENU = 6002,
   ID_SET_JUMPINPLACE = 6003,
 };
 
-// Close confirmation (config\close.xml). IDCANCEL cancels. Every radio button of the choice
-// group other than ID_CLOSE_EXIT means "hide".
-enum : int {
-  ID_CLOSE_CANCEL = 5000,
-  ID_CLOSE_CONFIRM = 5001,
-  ID_CLOSE_REMEMBER = 6000,
-  ID_CLOSE_EXIT = 7001,
-};
+// The close confirmation's "remember" box and its choice: every radio button of the group other
+// than ID_CLOSE_EXIT means "hide".
+enum : int { ID_CLOSE_REMEMBER = 6000, ID_CLOSE_EXIT = 7001 };
 inline constexpr int kCloseChoiceGroup = 1;
 
 }  // namespace stashly

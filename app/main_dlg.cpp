@@ -127,7 +127,7 @@ void CMainDlg::SetUpKeyboard() {
   std::vector<HWND> order{list_.hwnd()};
   for (UINT id : {UINT{ID_ADD_FOLDER}, UINT{ID_DELETE_SELECTED}, UINT{ID_SETTINGS}, UINT{IDOK}})
     order.push_back(::GetDlgItem(hwnd(), static_cast<int>(id)));
-  order.push_back(::GetDlgItem(hwnd(), IDCANCEL));  // the title bar's close button
+  order.push_back(::GetDlgItem(hwnd(), kCloseCommand));
   for (HWND control : order) {
     if (!control) continue;
     ::SetWindowLongW(control, GWL_STYLE, ::GetWindowLongW(control, GWL_STYLE) | WS_TABSTOP);
@@ -340,12 +340,6 @@ bool CMainDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
       if (list_.hwnd()) LayOutList();
       result = 0;
       return true;
-    case WM_COMMAND:
-      if (OnCommand(LOWORD(wParam))) {
-        result = 0;
-        return true;
-      }
-      break;
   }
   return CXEasyDialog::HandleMessage(message, wParam, lParam, result);
 }

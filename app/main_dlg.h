@@ -38,6 +38,10 @@ class CMainDlg : public CXEasyDialog {
   // The skinned dialog's template with the program's own window class, by which other processes
   // find it.
   win::DialogTemplate Template() const override;
+  // Modeless: the close button and the skin's buttons are commands of its own, and none ends it
+  // as a dialog.
+  std::span<const DialogEnd> Ends() const override { return {}; }
+  bool OnCommand(UINT id) override;
 
  private:
   LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
@@ -50,7 +54,6 @@ class CMainDlg : public CXEasyDialog {
   void OnKillFocus(HWND focus);
   void OnActivate(UINT state, HWND activated);
   void OnCopyData(const COPYDATASTRUCT* data);
-  bool OnCommand(UINT id);
   void AddFolder();
   void DeleteSelected();
   void MoveSelected(bool down);

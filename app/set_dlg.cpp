@@ -3,7 +3,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "app/command_ids.h"
 #include "app/extension_registration.h"
 #include "store/settings_store.h"
 #include "win/com_ptr.h"
@@ -62,7 +61,7 @@ void CSetDlg::Open() {
   ::SetForegroundWindow(hwnd());
 }
 
-void CSetDlg::Apply() {
+void CSetDlg::Confirm() {
   int startup = GetCheck(ID_SET_STARTUP);
   int autohide = GetCheck(ID_SET_AUTOHIDE);
   int rightmenu = GetCheck(ID_SET_RIGHTMENU);
@@ -89,31 +88,8 @@ void CSetDlg::Apply() {
 }
 
 bool CSetDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  switch (message) {
-    case WM_INITDIALOG:
-      Open();
-      break;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:  // Enter does not close the dialog
-          result = 0;
-          return true;
-        case IDCANCEL:
-          EndDialog(IDCANCEL);
-          result = 0;
-          return true;
-        case ID_SET_APPLY:
-          Apply();
-          result = 0;
-          return true;
-        case ID_SET_CANCEL:
-          EndDialog(ID_SET_CANCEL);
-          result = 0;
-          return true;
-      }
-      break;
-  }
-  return CXEasyDialog::HandleMessage(message, wParam, lParam, result);
+  if (message == WM_INITDIALOG) Open();
+  return CConfirmDlg::HandleMessage(message, wParam, lParam, result);
 }
 
 }  // namespace stashly

@@ -3,7 +3,7 @@
 // opening and applies only what the user changed.
 #include <string>
 
-#include "skin/easy_dialog.h"
+#include "app/confirm_dlg.h"
 
 namespace stashly {
 
@@ -16,13 +16,14 @@ std::wstring StartupShortcutPath();
 void CreateShortcut(const std::wstring& target, const std::wstring& description,
                     const std::wstring& linkPath);
 
-class CSetDlg : public CXEasyDialog {
+class CSetDlg : public CConfirmDlg {
  protected:
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // Applies what the user changed.
+  void Confirm() override;
 
  private:
   void Open();
-  void Apply();
   void SetCheck(int id, int value);
   int GetCheck(int id) const;
 

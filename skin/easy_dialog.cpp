@@ -16,9 +16,6 @@
 namespace stashly {
 namespace {
 
-constexpr UINT kCommandClose = 2;
-constexpr UINT kCommandOk = 5000;
-constexpr UINT kCommandCancel = 5001;
 // A skin description larger than this is not a skin description.
 constexpr LONGLONG kMaxSkinFileSize = 16 << 20;
 
@@ -67,13 +64,13 @@ void CXTitleBar::CreateIcon(const std::wstring& path) {
 
 void CXTitleBar::CreateCloseButton(const std::wstring& path, const std::wstring& name) {
   close = std::make_unique<CXPngButton>();
-  if (!close->Create(window, RECT{}, 0, 0, kCommandClose)) {
+  if (!close->Create(window, RECT{}, 0, 0, kCloseCommand)) {
     close.reset();
     return;
   }
   close->SetDpi(dpi);
   close->SetImage(path, 3);
-  ::SetWindowLongW(close->hwnd(), GWL_ID, kCommandClose);
+  ::SetWindowLongW(close->hwnd(), GWL_ID, kCloseCommand);
   ::SetWindowTextW(close->hwnd(), name.c_str());
   PlaceClose();
   ::ShowWindow(close->hwnd(), SW_SHOW);
@@ -153,141 +150,45 @@ void CXEasyDialog::LoadSkin(const std::wstring& relativePath) {
     roundCorner_ = Scale(main.roundCorner);
     ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(main.width), Scale(main.height),
                    SWP_NOMOVE | SWP_NOZORDER);
-    if (!main.titleIcon.empty()) titleBar_.CreateIcon(SkinPath(main.titleIcon));
+    if (!main.titleIcon.empty()) titleBar_.CreateIcon(Site().Path(main.titleIcon));
     titleBar_.SetTitle(FormatTitleMarkup(main.titleColor, main.title));
     ::SetWindowTextW(hwnd(), main.title.c_str());
   }
   if (skin_.sysButton)
-    titleBar_.CreateCloseButton(SkinPath(skin_.sysButton->sysClose), skin_.sysButton->name);
+    titleBar_.CreateCloseButton(Site().Path(skin_.sysButton->sysClose), skin_.sysButton->name);
   LoadBackgrounds();
 
-  CXRadioButton* defaultRadio = nullptr;
-  std::optional<size_t> defaultIndex = DefaultRadioIndex(skin_.radios);
   for (SkinElementKind kind : kSkinListOrder)
-    for (size_t index = 0; index < skin_.List(kind).size(); ++index)
-      MakeElement(kind, index, defaultRadio, defaultIndex);
-  // The radio object itself, not a lookup by id: another control may carry the same id.
-  if (defaultRadio && defaultRadio->hwnd()) ::SendMessageW(defaultRadio->hwnd(), XRM_SETCHECK, 1, 0);
+    for (size_t index = 0; index < skin_.List(kind).size(); ++index) Build(kind, index);
+  CheckDefaultRadio();
 }
 
 void CXEasyDialog::LoadBackgrounds() {
   if (!skin_.background) return;
   if (!skin_.background->bkImage.empty())
-    bkImage_ = LoadImageForDpi(SkinPath(skin_.background->bkImage), 1, dpi_);
+    bkImage_ = LoadImageForDpi(Site().Path(skin_.background->bkImage), 1, dpi_);
   if (!skin_.background->bkLayer.empty())
-    bkLayer_ = LoadImageForDpi(SkinPath(skin_.background->bkLayer), 1, dpi_);
+    bkLayer_ = LoadImageForDpi(Site().Path(skin_.background->bkLayer), 1, dpi_);
 }
 
-void CXEasyDialog::MakeElement(SkinElementKind kind, size_t index, CXRadioButton*& defaultRadio,
-                               std::optional<size_t> defaultIndex) {
+void CXEasyDialog::Build(SkinElementKind kind, size_t index) {
   const SkinElement& element = skin_.List(kind)[index];
-  std::unique_ptr<CXSkinElement> made =
+  std::unique_ptr<CXSkinElement> object =
       CreateSkinElement(win::ToWide(SkinElementName(kind), CP_ACP));
-  if (!made) return;
-  CXSkinElement* object = made.get();
-  elements_.push_back(std::move(made));
-  made_.push_back({kind, index, object});
-  controls_[element.msg] = object;
-  const SkinRect scaled = ScaleElementRect(element.Rect(), dpi_);
-  const RECT rect = win::ToRect(scaled);
-  const std::wstring image = SkinPath(element.image);
-
-  switch (kind) {
-    case SkinElementKind::kButton:
-    case SkinElementKind::kCheck:
-    case SkinElementKind::kRadio: {
-      auto* button = static_cast<CXButtonImpl*>(object);
-      if (!button->Create(hwnd(), rect, button->ControlStyle())) break;
-      button->SetDpi(dpi_);
-      ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
-                   rect.bottom - rect.top, TRUE);
-      button->SetImage(image, element.imageCount);
-      if (kind == SkinElementKind::kRadio) {
-        auto* radio = static_cast<CXRadioButton*>(object);
-        radio->SetGroup(element.group);
-        radio->SetRadioId(element.msg);
-        if (defaultIndex && *defaultIndex == index) defaultRadio = radio;
-      } else {
-        ::SetWindowLongW(button->hwnd(), GWL_ID, element.msg);
-      }
-      // What accessibility tools announce; the window text is never drawn.
-      ::SetWindowTextW(button->hwnd(), element.name.c_str());
-      button->SetCaption(element.text);
-      if (kind != SkinElementKind::kButton) {
-        COLORREF color = element.textColor.empty() ? 0 : ParseColor(element.textColor);
-        button->SetCaptionColors(color, false, color, color, color);
-      }
-      ::ShowWindow(button->hwnd(), SW_SHOW);
-      break;
-    }
-    case SkinElementKind::kEdit: {
-      auto* edit = static_cast<CXPngEdit*>(object);
-      if (!edit->Create(hwnd(), rect)) break;
-      edit->SetDpi(dpi_);
-      edit->SetBkImage(image, 1);
-      SkinRect placed = EditRectForImage(scaled, edit->GetImageRect().bottom);
-      ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
-                     placed.Height(), SWP_SHOWWINDOW);
-      ::SetWindowLongW(edit->hwnd(), GWL_ID, element.msg);
-      ::ShowWindow(edit->hwnd(), SW_SHOW);
-      break;
-    }
-    case SkinElementKind::kXString: {
-      auto* text = static_cast<CXStyledText*>(object);
-      strings_.push_back(text);
-      text->SetDpi(dpi_);
-      text->SetText(element.text);
-      text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
-      break;
-    }
-    case SkinElementKind::kImage: {
-      auto* picture = static_cast<CXPictureItem*>(object);
-      images_.push_back(picture);
-      picture->SetImage(LoadImageForDpi(image, 1, dpi_));
-      picture->SetRect(rect);
-      picture->SetDrawType(element.drawType);
-      break;
-    }
-  }
+  if (!object) return;
+  controls_[element.msg] = object.get();
+  BuildElement(kind, Site(), element, *object);
+  built_.push_back({kind, index, std::move(object)});
 }
 
-void CXEasyDialog::PlaceAgain(const Made& made) {
-  const SkinElement& element = skin_.List(made.kind)[made.index];
-  const SkinRect scaled = ScaleElementRect(element.Rect(), dpi_);
-  const RECT rect = win::ToRect(scaled);
-  switch (made.kind) {
-    case SkinElementKind::kButton:
-    case SkinElementKind::kCheck:
-    case SkinElementKind::kRadio: {
-      auto* button = static_cast<CXButtonImpl*>(made.object);
-      if (!button->hwnd()) break;
-      ::MoveWindow(button->hwnd(), rect.left, rect.top, rect.right - rect.left,
-                   rect.bottom - rect.top, TRUE);
-      button->Rescale(dpi_);
-      break;
-    }
-    case SkinElementKind::kEdit: {
-      auto* edit = static_cast<CXPngEdit*>(made.object);
-      if (!edit->hwnd()) break;
-      edit->SetDpi(dpi_);
-      edit->SetBkImage(SkinPath(element.image), 1);
-      SkinRect placed = EditRectForImage(scaled, edit->GetImageRect().bottom);
-      ::SetWindowPos(edit->hwnd(), nullptr, placed.left, placed.top, placed.Width(),
-                     placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-      break;
-    }
-    case SkinElementKind::kXString: {
-      auto* text = static_cast<CXStyledText*>(made.object);
-      text->SetDpi(dpi_);
-      text->SetRect(rect.left, rect.top, rect.right, rect.bottom);
-      break;
-    }
-    case SkinElementKind::kImage: {
-      auto* picture = static_cast<CXPictureItem*>(made.object);
-      picture->SetImage(LoadImageForDpi(SkinPath(element.image), 1, dpi_));
-      picture->SetRect(rect);
-      break;
-    }
+void CXEasyDialog::CheckDefaultRadio() {
+  const std::optional<size_t> index = DefaultRadioIndex(skin_.radios);
+  if (!index) return;
+  // The radio object itself, not a lookup by id: another control may carry the same id.
+  for (const Built& built : built_) {
+    if (built.kind != SkinElementKind::kRadio || built.index != *index) continue;
+    if (HWND radio = static_cast<CXRadioButton&>(*built.object).hwnd())
+      ::SendMessageW(radio, XRM_SETCHECK, 1, 0);
   }
 }
 
@@ -302,15 +203,17 @@ void CXEasyDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
   RoundCorners(client.right, client.bottom);
   titleBar_.Rescale(dpi_);
   LoadBackgrounds();
-  for (const Made& made : made_) PlaceAgain(made);
+  const BuildSite site = Site();
+  for (const Built& built : built_)
+    PlaceElement(built.kind, site, skin_.List(built.kind)[built.index], *built.object);
   ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void CXEasyDialog::RoundCorners(int width, int height) {
   if (!roundCorner_) return;
-  HRGN region = ::CreateRoundRectRgn(0, 0, width, height, roundCorner_, roundCorner_);
-  // The system owns the region once it is set.
-  if (region && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
+  win::UniqueRgn region(::CreateRoundRectRgn(0, 0, width, height, roundCorner_, roundCorner_));
+  // A region the window takes is the system's from then on; one it refuses is still ours.
+  if (region && ::SetWindowRgn(hwnd(), region.get(), TRUE)) region.release();
 }
 
 CXSkinElement* CXEasyDialog::GetControl(int id) const {
@@ -341,10 +244,12 @@ void CXEasyDialog::PaintSurface(HDC dc, const RECT& r) const {
   if (bkLayer_) bkLayer_->DrawMode3(dc, r.left, r.top, r.right - 1, r.bottom - 1, 100);
   // A control taking the surface under it asks for a small part only; what lies outside that
   // part is not drawn at all (each string makes its fonts anew on every draw).
-  for (const CXPictureItem* picture : images_)
-    if (picture && ::RectVisible(dc, &picture->rect())) picture->Draw(dc);
-  for (CXStyledText* text : strings_)
-    if (text && TextVisible(dc, *text)) text->Draw(dc, 0);
+  ForEachBuilt<const CXPictureItem>(SkinElementKind::kImage, [dc](const CXPictureItem& picture) {
+    if (::RectVisible(dc, &picture.rect())) picture.Draw(dc);
+  });
+  ForEachBuilt<CXStyledText>(SkinElementKind::kXString, [dc](CXStyledText& text) {
+    if (TextVisible(dc, text)) text.Draw(dc, 0);
+  });
   if (titleBar_.title && TextVisible(dc, *titleBar_.title)) titleBar_.title->Draw(dc, 0);
 }
 
@@ -355,6 +260,20 @@ void CXEasyDialog::Paint() {
   ::GetClientRect(hwnd(), &client);
   win::DoubleBuffer buffer(paint.dc(), client);
   PaintSurface(buffer.dc(), client);
+}
+
+std::optional<INT_PTR> CXEasyDialog::EndFor(UINT command) const {
+  for (const DialogEnd& end : Ends())
+    if (end.command == command) return end.result;
+  return std::nullopt;
+}
+
+bool CXEasyDialog::Command(UINT id) {
+  if (const std::optional<INT_PTR> end = EndFor(id)) {
+    EndDialog(*end);
+    return true;
+  }
+  return OnCommand(id);
 }
 
 bool CXEasyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -407,18 +326,9 @@ bool CXEasyDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
       result = 0;
       return true;
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case kCommandClose:
-        case kCommandCancel:
-          EndDialog(2);
-          result = 0;
-          return true;
-        case kCommandOk:
-          EndDialog(1);
-          result = 0;
-          return true;
-      }
-      break;
+      if (!Command(LOWORD(wParam))) break;
+      result = 0;
+      return true;
   }
   return Dialog::HandleMessage(message, wParam, lParam, result);
 }

@@ -2,10 +2,11 @@
 // The skinned dialog: a borderless pop-up whose whole look comes from a skin description
 // beside the program. It paints its backgrounds, windowless strings and images and the title
 // double-buffered, rounds its corners, moves when dragged by any free spot, keeps radio groups
-// exclusive and ends on the close button (2), 5001 (result 2) and 5000 (result 1).
+// exclusive and ends on the commands its class lists (skin/dialog_commands.h).
 //
 // A subclass, in its WM_INITDIALOG handler: SetDraggable(true), LoadSkin(its file), its own
-// set-up through GetControl, and last hands WM_INITDIALOG on to this class.
+// set-up through GetControl, and last hands WM_INITDIALOG on to this class. What its commands
+// do it says through Ends and OnCommand rather than by handling WM_COMMAND itself.
 //
 // The skin is laid out for the DPI of the window's monitor: its 96-DPI figures scaled (see
 // skin_layout.h), its images drawn for that scale. When the window moves to a monitor of
@@ -16,10 +17,13 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "skin/controls.h"
+#include "skin/dialog_commands.h"
+#include "skin/element_builders.h"
 #include "skin/image_provider.h"
 #include "skin/skin_description.h"
 #include "skin/skin_element.h"
@@ -78,28 +82,44 @@ class CXEasyDialog : public win::Dialog {
  protected:
   win::DialogTemplate Template() const override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  // The commands that end this dialog when it runs modally, each with its result. A class whose
+  // commands mean something else lists its own (none, for a window never ended as a dialog).
+  virtual std::span<const DialogEnd> Ends() const { return kDefaultDialogEnds; }
+  // A command that does not end the dialog: true when the class has handled it. One no class
+  // handles goes to the framework, which reflects a child control's notification back to it.
+  virtual bool OnCommand(UINT /*id*/) { return false; }
+  // The result `command` ends this dialog with, or none when it does not end it.
+  std::optional<INT_PTR> EndFor(UINT command) const;
   // Draws the whole surface (backgrounds, images, strings, title) into `dc`.
   void PaintSurface(HDC dc, const RECT& client) const;
 
  private:
-  // An element the skin made, and the description it was made from.
-  struct Made {
+  // An element the skin made: the description it was made from, and its object.
+  struct Built {
     SkinElementKind kind;
     size_t index;  // into skin_.List(kind)
-    CXSkinElement* object;
+    std::unique_ptr<CXSkinElement> object;
   };
 
   void Paint();
+  // Ends the dialog or hands the command to OnCommand; false when neither took it.
+  bool Command(UINT id);
   void OnRadioChecked(int group, int id);
   void RoundCorners(int width, int height);
   void LoadBackgrounds();
-  // Creates the element's object and window at the skin's DPI.
-  void MakeElement(SkinElementKind kind, size_t index, CXRadioButton*& defaultRadio,
-                   std::optional<size_t> defaultIndex);
-  // Places an element made before at the skin's DPI, with its images drawn for it.
-  void PlaceAgain(const Made& made);
+  // Makes element `index` of the skin's list of `kind`, when the control factory makes it.
+  void Build(SkinElementKind kind, size_t index);
+  // Checks the skin's default radio button.
+  void CheckDefaultRadio();
   void OnDpiChanged(UINT dpi, const RECT& suggested);
-  std::wstring SkinPath(const std::wstring& value) const { return skinDir_ + L"\\" + value; }
+  // Where the skin's elements are made and laid out: this window, at its skin's DPI.
+  BuildSite Site() const { return BuildSite{hwnd(), dpi_, skinDir_}; }
+  // Calls `draw` with every element of `kind` as a T, in the order the skin made them.
+  template <typename T, typename Draw>
+  void ForEachBuilt(SkinElementKind kind, Draw&& draw) const {
+    for (const Built& built : built_)
+      if (built.kind == kind) draw(static_cast<T&>(*built.object));
+  }
 
   std::wstring skinDir_;
   SkinDescription skin_;
@@ -111,11 +131,8 @@ class CXEasyDialog : public win::Dialog {
   CXTitleBar titleBar_;
   // Every element the skin made, in creation order (an element whose id was taken again still
   // exists and draws); `controls_` maps each id to the last one.
-  std::vector<std::unique_ptr<CXSkinElement>> elements_;
-  std::vector<Made> made_;
+  std::vector<Built> built_;
   std::map<int, CXSkinElement*> controls_;
-  std::vector<CXStyledText*> strings_;
-  std::vector<CXPictureItem*> images_;
   std::map<int, std::vector<int>> radioGroups_;
   std::map<int, int> radioSelection_;
 };

@@ -175,7 +175,7 @@ TEST_F(Everyday, TabGoesFromTheListAlongTheButtonsAndEnterClicksTheFocusedOne) {
   Type({VK_RETURN});
   HWND settings = WaitForDialog(L"设置");
   ASSERT_TRUE(settings);
-  ::PostMessageW(settings, WM_COMMAND, ID_SET_CANCEL, 0);
+  ::PostMessageW(settings, WM_COMMAND, ID_CANCEL_BUTTON, 0);
   EXPECT_TRUE(WaitForGone(settings));
 }
 

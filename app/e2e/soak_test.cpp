@@ -87,13 +87,13 @@ TEST(Soak, HandlesAndPrivateBytesStayFlat) {
   ASSERT_TRUE(main);
 
   // One round of everything first: what is made once and kept is not a leak.
-  OpenAndClose(main, ID_SETTINGS, L"设置", ID_SET_CANCEL, 2);
-  OpenAndClose(main, IDCANCEL, L"关闭提示", ID_CLOSE_CANCEL, 2);
+  OpenAndClose(main, ID_SETTINGS, L"设置", ID_CANCEL_BUTTON, 2);
+  OpenAndClose(main, IDCANCEL, L"关闭提示", ID_CANCEL_BUTTON, 2);
   Notify(2);
   const Usage start = UsageOf(program.handle());
 
-  OpenAndClose(main, ID_SETTINGS, L"设置", ID_SET_CANCEL, dialogs);
-  OpenAndClose(main, IDCANCEL, L"关闭提示", ID_CLOSE_CANCEL, dialogs);
+  OpenAndClose(main, ID_SETTINGS, L"设置", ID_CANCEL_BUTTON, dialogs);
+  OpenAndClose(main, IDCANCEL, L"关闭提示", ID_CANCEL_BUTTON, dialogs);
   Notify(reloads);
   ASSERT_TRUE(WriteFavoritesFile(FavoritesFilePath(), Entries(20)));
   Notify(notices);

@@ -481,7 +481,7 @@ TEST_F(E2e, CloseDialogRemembersExitAndEndsWithCodeTwo) {
   Click(dialog, ID_CLOSE_EXIT);
   Click(dialog, ID_CLOSE_REMEMBER);
   ::SendMessageW(dialog, WM_NULL, 0, 0);
-  Click(dialog, ID_CLOSE_CONFIRM);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_EQ(program.WaitForExit(), 2);
   EXPECT_TRUE(ReadsSetting(kExitWhenCloseValue, 1));
 }
@@ -490,7 +490,7 @@ TEST_F(E2e, CloseDialogCancelWritesNothingAndAsksAgain) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  for (int id : {int(ID_CLOSE_CANCEL), IDCANCEL}) {
+  for (int id : {int(ID_CANCEL_BUTTON), IDCANCEL}) {
     ::PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
     HWND dialog = WaitForDialog(L"关闭提示");
     ASSERT_TRUE(dialog) << id;
@@ -511,7 +511,7 @@ TEST_F(E2e, CloseDialogHideWithoutRememberKeepsAskingAndHidesWithAutoHide) {
   HWND dialog = WaitForDialog(L"关闭提示");
   ASSERT_TRUE(dialog);
   EXPECT_TRUE(::IsWindowVisible(main));  // a sub-dialog open keeps the window up
-  Click(dialog, ID_CLOSE_CONFIRM);       // the skin's default radio: hide
+  Click(dialog, ID_CONFIRM_BUTTON);      // the skin's default radio: hide
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }));
   DWORD value = 0;
@@ -547,7 +547,7 @@ TEST_F(SettingsE2e, OpeningCreatesRightMenuAndOkWithoutChangesDoesNothing) {
   ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter does not close it
   ::Sleep(300);
   EXPECT_TRUE(::IsWindow(dialog));
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   ::Sleep(1000);
   EXPECT_EQ(ReadProbeLog(), "");
@@ -562,7 +562,7 @@ TEST_F(SettingsE2e, ComparesRawValuesSoAnUntouchedOddValueIsNotRewritten) {
   ASSERT_TRUE(main);
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 5));
 }
@@ -576,14 +576,14 @@ TEST_F(SettingsE2e, StartupBoxCreatesAndDeletesTheShortcut) {
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_STARTUP);
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(::PathFileExistsW(shortcut.c_str()));
 
   dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_STARTUP);
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_FALSE(::PathFileExistsW(shortcut.c_str()));
 }
@@ -595,7 +595,7 @@ TEST_F(SettingsE2e, AutoHideBoxWritesTheValueAndTheWindowFollowsIt) {
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_AUTOHIDE);
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kAutoHideValue, 1));
   ::SendMessageW(main, WM_ACTIVATE, WA_INACTIVE, 0);
@@ -611,7 +611,7 @@ TEST_F(SettingsE2e, JumpInPlaceBoxWritesTheValueBothWays) {
     HWND dialog = OpenSettings(main);
     ASSERT_TRUE(dialog);
     Click(dialog, ID_SET_JUMPINPLACE);
-    Click(dialog, ID_SET_APPLY);
+    Click(dialog, ID_CONFIRM_BUTTON);
     EXPECT_TRUE(WaitForGone(dialog));
     EXPECT_TRUE(ReadsSetting(kJumpInPlaceValue, expected));
   }
@@ -625,7 +625,7 @@ TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32PerUserBothWays) {
   HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_RIGHTMENU);  // on (created as 1) -> off
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 0));
   EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "uninstall user\n"; }, 15000))
@@ -634,7 +634,7 @@ TEST_F(SettingsE2e, ExtensionSwitchRunsRegsvr32PerUserBothWays) {
   dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_RIGHTMENU);
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   EXPECT_TRUE(WaitForGone(dialog));
   EXPECT_TRUE(ReadsSetting(kRightMenuValue, 1));
   EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "uninstall user\ninstall user\n"; }, 15000))
@@ -681,7 +681,7 @@ TEST_F(SettingsE2e, ExtensionSwitchGoesThroughThePackageWhereTheSetupRegisteredO
     HWND dialog = OpenSettings(main);
     ASSERT_TRUE(dialog);
     Click(dialog, ID_SET_RIGHTMENU);
-    Click(dialog, ID_SET_APPLY);
+    Click(dialog, ID_CONFIRM_BUTTON);
     EXPECT_TRUE(WaitForGone(dialog));
     std::wstring log;
     EXPECT_TRUE(WaitFor(
@@ -704,7 +704,7 @@ TEST_F(SettingsE2e, ExtensionSwitchGoesThroughThePackageWhereTheSetupRegisteredO
     HWND dialog = OpenSettings(main);
     ASSERT_TRUE(dialog);
     Click(dialog, ID_SET_RIGHTMENU);
-    Click(dialog, ID_SET_APPLY);
+    Click(dialog, ID_CONFIRM_BUTTON);
     EXPECT_TRUE(WaitForGone(dialog));
   }
   EXPECT_TRUE(WaitFor([] { return ReadProbeLog() == "install user\n"; }, 15000)) << ReadProbeLog();
@@ -715,7 +715,7 @@ TEST_F(SettingsE2e, CancelAndCloseChangeNothing) {
   Program program;
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  for (int id : {int(ID_SET_CANCEL), IDCANCEL}) {
+  for (int id : {int(ID_CANCEL_BUTTON), IDCANCEL}) {
     HWND dialog = OpenSettings(main);
     ASSERT_TRUE(dialog) << id;
     Click(dialog, ID_SET_STARTUP);
@@ -950,7 +950,7 @@ TEST_F(ScreenshotE2e, SettingsAndCloseDialogsAreSkinned) {
     EXPECT_EQ(rect.bottom - rect.top, c.height);
     Screenshot shot(dialog);
     EXPECT_TRUE(shot.SavePng(ArtefactPath(c.file)));
-    ::PostMessageW(dialog, WM_COMMAND, ID_SET_CANCEL, 0);
+    ::PostMessageW(dialog, WM_COMMAND, ID_CANCEL_BUTTON, 0);
     EXPECT_TRUE(WaitForGone(dialog));
   }
 }

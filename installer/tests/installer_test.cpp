@@ -297,7 +297,7 @@ void FlipExplorerMenuSwitch(const std::wstring& folder) {
   HWND dialog = WaitForDialog(L"设置");
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_RIGHTMENU);
-  Click(dialog, ID_SET_APPLY);
+  Click(dialog, ID_CONFIRM_BUTTON);
   ASSERT_TRUE(WaitForGone(dialog));
 }
 

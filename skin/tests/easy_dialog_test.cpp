@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "skin/tests/skin_test_files.h"
@@ -19,6 +22,8 @@ constexpr COLORREF kLayer = RGB(40, 50, 60);
 constexpr COLORREF kStrip[3] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)};
 // The same strip drawn for twice the scale, in colours of its own.
 constexpr COLORREF kStrip2x[3] = {RGB(200, 200, 0), RGB(0, 200, 200), RGB(200, 0, 200)};
+constexpr COLORREF kEdit = RGB(250, 240, 230);
+constexpr COLORREF kPicture = RGB(90, 80, 70);
 constexpr COLORREF kCheckStrip[6] = {RGB(50, 50, 50), RGB(60, 60, 60), RGB(70, 70, 70),
                                      RGB(0, 100, 0), RGB(0, 110, 0), RGB(0, 120, 0)};
 const bool kPictoraPresent =
@@ -27,7 +32,7 @@ const bool kPictoraPresent =
 std::string SkinXml() {
   std::string buttons =
       R"(<button msg="5000" xpos="10" ypos="50" width="200" height="100" image="testskin\strip.bmp" imagecount="3" name="Start"/>)"
-      R"(<button msg="4000" xpos="220" ypos="50" width="40" height="20"/>)";
+      R"(<button msg="5001" xpos="220" ypos="50" width="40" height="20"/>)";
   for (int id = 100; id < 110; ++id)
     buttons += "<button msg=\"" + std::to_string(id) + "\" xpos=\"0\" ypos=\"0\" width=\"1\" height=\"1\"/>";
   return R"xml(<?xml version="1.0" encoding="UTF-8"?>
@@ -42,8 +47,10 @@ std::string SkinXml() {
     <radio msg="7002" group="1" default="0" xpos="70" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
     <radio msg="7003" group="2" xpos="100" ypos="160" width="20" height="20" image="testskin\check.bmp" imagecount="6"/>
   </radios>
+  <edits><edit msg="6500" xpos="120" ypos="130" width="60" height="999" image="testskin\edit.bmp"/></edits>
   <xstrings><xstring msg="9000" xpos="10" ypos="30" width="100" height="16" text="Hello {style=color=255,0,0;bold=1}world{/style}"/></xstrings>
-  <images><image msg="8000" xpos="250" ypos="150" width="20" height="20" image="testskin\layer.bmp" drawtype="5"/></images>
+  <images><image msg="8000" xpos="250" ypos="150" width="20" height="20" image="testskin\layer.bmp" drawtype="5"/>
+    <image msg="8001" xpos="200" ypos="100" width="20" height="20" image="testskin\picture.bmp" drawtype="1"/></images>
 </Dialog>
 )xml";
 }
@@ -58,6 +65,8 @@ class SkinFiles : public ::testing::Environment {
     WriteBmp(dir + L"\\strip.bmp", 90, 30, [](int x, int) { return kStrip[x / 30]; });
     WriteBmp(dir + L"\\strip@2x.bmp", 180, 60, [](int x, int) { return kStrip2x[x / 60]; });
     WriteBmp(dir + L"\\check.bmp", 120, 20, [](int x, int) { return kCheckStrip[x / 20]; });
+    WriteBmp(dir + L"\\edit.bmp", 100, 24, [](int, int) { return kEdit; });
+    WriteBmp(dir + L"\\picture.bmp", 8, 8, [](int, int) { return kPicture; });
     WriteBmp(dir + L"\\close.bmp", 84, 20, [](int x, int) { return kStrip[x / 28]; });
     WriteText(dir + L"\\test.xml", SkinXml());
     WriteText(dir + L"\\broken.xml", "<Dialog><main width=\"300\"");
@@ -68,18 +77,31 @@ const auto* const kSkinFiles = ::testing::AddGlobalTestEnvironment(new SkinFiles
 // A dialog of the skin under test; it records what the skin engine posts it.
 class TestDialog : public CXEasyDialog {
  public:
-  explicit TestDialog(std::wstring skin, bool draggable = true, UINT command = 0)
-      : skin_(std::move(skin)), draggable_(draggable), command_(command) {}
+  explicit TestDialog(std::wstring skin, bool draggable = true)
+      : skin_(std::move(skin)), draggable_(draggable) {}
   std::vector<UINT> commands;
+  // The commands that reached OnCommand, which takes them all.
+  std::vector<UINT> ownCommands;
   int captionDrags = 0;
+  // The dialog's own ends, when it declares them.
+  std::optional<std::vector<DialogEnd>> ends;
+  // Runs once the skin is loaded, before a modal dialog's loop: what a user does, posted.
+  std::function<void(HWND)> atStart;
 
  protected:
+  std::span<const DialogEnd> Ends() const override {
+    return ends ? std::span<const DialogEnd>(*ends) : CXEasyDialog::Ends();
+  }
+  bool OnCommand(UINT id) override {
+    ownCommands.push_back(id);
+    return true;
+  }
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     switch (message) {
       case WM_INITDIALOG:
         SetDraggable(draggable_);
         LoadSkin(skin_);
-        if (command_) PostMessage(WM_COMMAND, command_, 0);
+        if (atStart) atStart(hwnd());
         break;
       case WM_COMMAND:
         commands.push_back(LOWORD(wParam));
@@ -96,7 +118,6 @@ class TestDialog : public CXEasyDialog {
  private:
   std::wstring skin_;
   bool draggable_;
-  UINT command_;
 };
 
 RECT ChildRect(HWND dialog, int id) {
@@ -195,7 +216,7 @@ TEST_F(EasyDialog, CreatesTheFirstTenButtonsAtTheirPlaces) {
   } else {
     EXPECT_EQ(ChildRect(hwnd_, 5000).right, 210);  // no images: the skin's rectangle
   }
-  EXPECT_EQ(ChildRect(hwnd_, 4000).right - ChildRect(hwnd_, 4000).left, 40);  // no image
+  EXPECT_EQ(ChildRect(hwnd_, 5001).right - ChildRect(hwnd_, 5001).left, 40);  // no image
   EXPECT_EQ(ChildRect(hwnd_, 6000).right - ChildRect(hwnd_, 6000).left, 20);  // checks keep theirs
   for (int id = 100; id < 108; ++id) EXPECT_TRUE(::GetDlgItem(hwnd_, id)) << id;
   EXPECT_FALSE(::GetDlgItem(hwnd_, 108));  // the eleventh button
@@ -204,6 +225,32 @@ TEST_F(EasyDialog, CreatesTheFirstTenButtonsAtTheirPlaces) {
   EXPECT_NE(dialog_.GetControlAs<CXStyledText>(9000), nullptr);
   EXPECT_NE(dialog_.GetControlAs<CXPictureItem>(8000), nullptr);
   EXPECT_EQ(dialog_.GetControl(12345), nullptr);
+}
+
+TEST_F(EasyDialog, EditTakesItsBackgroundsHeightAndPicturesFillTheirRectangles) {
+  // An edit's "height" does not count: its background's does (none without the provider).
+  const RECT edit = ChildRect(hwnd_, 6500);
+  EXPECT_EQ(edit.left, 120);
+  EXPECT_EQ(edit.top, 130);
+  EXPECT_EQ(edit.right - edit.left, 60);
+  EXPECT_EQ(edit.bottom - edit.top, kPictoraPresent ? 24 : 0);
+  auto* object = dialog_.GetControlAs<CXPngEdit>(6500);
+  ASSERT_TRUE(object);
+  EXPECT_TRUE(::GetWindowLongW(object->hwnd(), GWL_STYLE) & WS_VISIBLE);
+  if (!kPictoraPresent) return;
+  RECT inner{};
+  ::GetWindowRect(object->editWindow(), &inner);
+  ::MapWindowPoints(nullptr, object->hwnd(), reinterpret_cast<POINT*>(&inner), 2);
+  EXPECT_EQ(inner.left, 5);
+  EXPECT_EQ(inner.top, 5);
+  EXPECT_EQ(inner.right, 58);
+  EXPECT_EQ(inner.bottom, 22);
+  EXPECT_TRUE(Capture(object->hwnd()).AllAre(kEdit));
+
+  Capture surface(hwnd_);
+  EXPECT_EQ(surface.At(200, 100), kPicture);
+  EXPECT_EQ(surface.At(219, 119), kPicture);
+  EXPECT_EQ(surface.At(220, 110), kLayer);
 }
 
 TEST_F(EasyDialog, ChecksOneDefaultRadioAndKeepsGroupsExclusive) {
@@ -310,7 +357,7 @@ TEST_F(EasyDialog, ControlsAnswerAccessibilityToolsAsStandardButtonsDo) {
   EXPECT_EQ(text(2), L"关闭");
   EXPECT_EQ(text(6000), L"记住我的选择");
   EXPECT_EQ(text(7001), L"Exit");
-  EXPECT_EQ(text(4000), L"");  // no name in the skin
+  EXPECT_EQ(text(5001), L"");  // no name in the skin
   EXPECT_EQ(kind(5000), BS_PUSHBUTTON);
   EXPECT_EQ(kind(2), BS_PUSHBUTTON);
   EXPECT_EQ(kind(6000), BS_CHECKBOX);
@@ -371,7 +418,12 @@ TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
   ASSERT_TRUE(dialog_.titleBar().title);
   EXPECT_EQ(dialog_.titleBar().title->rect().left, 20);
   EXPECT_EQ(dialog_.titleBar().title->rect().bottom, 54);
+  const RECT edit = ChildRect(hwnd_, 6500);
+  EXPECT_EQ(edit.left, 240);
+  EXPECT_EQ(edit.top, 260);
+  EXPECT_EQ(edit.right - edit.left, 120);
   if (!kPictoraPresent) return;
+  EXPECT_EQ(edit.bottom - edit.top, 48);  // the background drawn for 2x
   const RECT button = ChildRect(hwnd_, 5000);
   EXPECT_EQ(button.left, 20);
   EXPECT_EQ(button.top, 100);
@@ -388,6 +440,9 @@ TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
   Capture surface(hwnd_);
   EXPECT_EQ(surface.At(598, 300), kLayer);
   EXPECT_EQ(surface.At(599, 300), kBackground);
+  EXPECT_EQ(surface.At(400, 200), kPicture);
+  EXPECT_EQ(surface.At(439, 239), kPicture);
+  EXPECT_EQ(surface.At(440, 220), kLayer);
 
   // And back: all as loaded at 96 DPI.
   ::SendMessageW(hwnd_, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&before));
@@ -395,15 +450,55 @@ TEST_F(EasyDialog, MovedToAMonitorOfAnotherDpiItLaysTheSkinOutAgain) {
   EXPECT_TRUE(Capture(::GetDlgItem(hwnd_, 5000)).AllAre(kStrip[0]));
 }
 
-TEST(EasyDialogModal, EndsWithTheResultOfItsCommand) {
+// A click on the dialog's control `id`, posted: a press and a release inside it.
+void PostClick(HWND dialog, int id) {
+  HWND control = ::GetDlgItem(dialog, id);
+  ::PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  ::PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+}
+
+TEST(EasyDialogModal, EndsOnTheCloseButtonEscAndTheSkinsButtons) {
   struct Case {
-    UINT command;
+    const char* action;
+    std::function<void(HWND)> act;
     INT_PTR result;
   };
-  for (Case c : {Case{2, 2}, Case{5001, 2}, Case{5000, 1}}) {
-    TestDialog dialog(L"testskin\\test.xml", true, c.command);
-    EXPECT_EQ(dialog.RunModal(nullptr), c.result) << c.command;
+  const Case cases[] = {
+      {"close button", [](HWND d) { PostClick(d, kCloseCommand); }, IDCANCEL},
+      {"Esc", [](HWND d) { ::PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0); }, IDCANCEL},
+      {"cancel button", [](HWND d) { PostClick(d, kSkinCancelButton); }, IDCANCEL},
+      {"ok button", [](HWND d) { PostClick(d, kSkinOkButton); }, IDOK},
+  };
+  for (const Case& c : cases) {
+    TestDialog dialog(L"testskin\\test.xml");
+    dialog.atStart = c.act;
+    EXPECT_EQ(dialog.RunModal(nullptr), c.result) << c.action;
+    EXPECT_TRUE(dialog.ownCommands.empty()) << c.action;
   }
+}
+
+TEST(EasyDialogModal, AClassThatListsItsOwnEndsEndsOnThoseAlone) {
+  TestDialog dialog(L"testskin\\test.xml");
+  dialog.ends = std::vector<DialogEnd>{{kSkinOkButton, 42}};
+  dialog.atStart = [](HWND d) {
+    ::PostMessageW(d, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostClick(d, kSkinCancelButton);
+    PostClick(d, kCloseCommand);
+    PostClick(d, kSkinOkButton);
+  };
+  EXPECT_EQ(dialog.RunModal(nullptr), 42);
+  // What does not end the dialog is the class's to handle.
+  EXPECT_EQ(dialog.ownCommands,
+            (std::vector<UINT>{kCloseCommand, kSkinCancelButton, kCloseCommand}));
+
+  // A window never ended as a dialog lists none.
+  TestDialog modeless(L"testskin\\test.xml");
+  modeless.ends = std::vector<DialogEnd>{};
+  ASSERT_TRUE(modeless.CreateModeless(nullptr));
+  for (UINT command : {kCloseCommand, kSkinCancelButton, kSkinOkButton})
+    ::SendMessageW(modeless.hwnd(), WM_COMMAND, command, 0);
+  EXPECT_EQ(modeless.ownCommands,
+            (std::vector<UINT>{kCloseCommand, kSkinCancelButton, kSkinOkButton}));
 }
 
 TEST(EasyDialogBadSkin, MissingOrBrokenSkinLeavesTheTemplateDialog) {
