@@ -35,11 +35,14 @@ if(CMAKE_CROSSCOMPILING)
   if(NOT EXISTS "${STASHLY_TINYXML2_DIR}/tinyxml2.cpp")
     message(FATAL_ERROR "tinyxml2 source not found in ${STASHLY_TINYXML2_DIR}: run scripts/setup")
   endif()
-  add_library(stashly_tinyxml2 STATIC ${STASHLY_TINYXML2_DIR}/tinyxml2.cpp)
+  # With the system's printf and scanf for the numbers it reads (and writes, which the skins
+  # never do) instead of MinGW's own, whose floating-point code would come into the program.
+  add_library(stashly_tinyxml2 STATIC ${CMAKE_SOURCE_DIR}/skin/tinyxml2_unit.cpp
+                                      ${CMAKE_SOURCE_DIR}/skin/crt_stdio.c)
   target_include_directories(stashly_tinyxml2 SYSTEM PUBLIC ${STASHLY_TINYXML2_DIR})
-  # The system's printf and scanf for the numbers it reads (and writes, which the skins never
-  # do), instead of MinGW's own, whose floating-point printing would come into the program.
-  target_compile_definitions(stashly_tinyxml2 PRIVATE __USE_MINGW_ANSI_STDIO=0)
+  target_include_directories(stashly_tinyxml2 PRIVATE ${CMAKE_SOURCE_DIR})
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/skin/crt_stdio.c PROPERTIES
+                              COMPILE_DEFINITIONS __USE_MINGW_ANSI_STDIO=0)
 else()
   find_package(tinyxml2 REQUIRED)
   add_library(stashly_tinyxml2 INTERFACE)

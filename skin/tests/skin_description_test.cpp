@@ -44,6 +44,8 @@ TEST(SkinDescription, RejectsDocumentsThatAreNotSkins) {
       {"truncated", "<Dialog><main width=\"5\"/>"},
       {"truncated attribute", "<Dialog><main width=\"5"},
       {"mismatched tags", "<Dialog><main></bk></Dialog>"},
+      // The parser's error message names the element: longer than its message buffer.
+      {"mismatched tags, a long name", "<Dialog><" + std::string(5000, 'm') + "></bk></Dialog>"},
       {"duplicate attribute", "<Dialog><main width=\"1\" width=\"2\"/></Dialog>"},
       {"binary garbage", std::string("\x89PNG\r\n\x1a\n\xff\xfe<\x01", 12)},
       {"utf-16 document", std::string("\xFF\xFE<\0D\0i\0a\0l\0o\0g\0/\0>\0", 18)},
