@@ -19,7 +19,9 @@ TEST(CrtStdio, FormatsLikeC99AndAlwaysEndsTheText) {
     std::fill(std::begin(buffer), std::end(buffer), '#');
     EXPECT_EQ(stashly_crt_snprintf(buffer, c.size, "id=%d %s", 42, "name"), 10);
     EXPECT_STREQ(buffer, c.expected);
-    if (c.size < sizeof buffer) EXPECT_EQ(buffer[c.size], '#');
+    if (c.size < sizeof buffer) {
+      EXPECT_EQ(buffer[c.size], '#');
+    }
   }
   EXPECT_EQ(stashly_crt_snprintf(nullptr, 0, "%s", std::string(3000, 'x').c_str()), 3000);
 }
