@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_ids.h"
 #include "store/favorites_file.h"
 #include "store/names.h"
 #include "testing/process.h"
@@ -221,6 +222,12 @@ inline HWND WaitForDialog(const wchar_t* title) {
   HWND found = nullptr;
   WaitFor([&] { return (found = ::FindWindowW(nullptr, title)) && ::IsWindowVisible(found); });
   return found;
+}
+
+// Opens the settings dialog of the program's main window `main`, as its button does.
+inline HWND OpenSettings(HWND main) {
+  ::PostMessageW(main, WM_COMMAND, ID_SETTINGS, 0);
+  return WaitForDialog(L"设置");
 }
 
 inline bool WaitForGone(HWND window) {

@@ -154,8 +154,7 @@ TEST_F(ScaledE2e, SwitchesAndChoicesSayWhetherTheyAreOn) {
   Program program;
   const HWND window = program.WaitForWindow();
   ASSERT_TRUE(window);
-  ::PostMessageW(window, WM_COMMAND, ID_SETTINGS, 0);
-  HWND dialog = WaitForDialog(L"设置");
+  HWND dialog = OpenSettings(window);
   ASSERT_TRUE(dialog);
   // Auto-hide off (set up so), the Explorer menu and opening in place on until switched off.
   EXPECT_EQ(CheckOf(dialog, ID_SET_AUTOHIDE), BST_UNCHECKED);

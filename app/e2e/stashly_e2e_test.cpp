@@ -530,10 +530,6 @@ class SettingsE2e : public E2e {
     ::DeleteFileW(StartupShortcutPath().c_str());
     E2e::TearDown();
   }
-  HWND OpenSettings(HWND main) {
-    ::PostMessageW(main, WM_COMMAND, ID_SETTINGS, 0);
-    return WaitForDialog(L"设置");
-  }
 };
 
 TEST_F(SettingsE2e, OpeningCreatesRightMenuAndOkWithoutChangesDoesNothing) {

@@ -293,8 +293,7 @@ void FlipExplorerMenuSwitch(const std::wstring& folder) {
   Program program(folder + L"\\Stashly.exe");
   HWND main = program.WaitForWindow();
   ASSERT_TRUE(main);
-  ::PostMessageW(main, WM_COMMAND, ID_SETTINGS, 0);
-  HWND dialog = WaitForDialog(L"设置");
+  HWND dialog = OpenSettings(main);
   ASSERT_TRUE(dialog);
   Click(dialog, ID_SET_RIGHTMENU);
   Click(dialog, ID_CONFIRM_BUTTON);
