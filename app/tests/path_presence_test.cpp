@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <map>
-#include <mutex>
+
+#include "win/thread.h"
 
 namespace stashly {
 namespace {
@@ -30,8 +30,8 @@ class Tally {
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  win::Mutex mutex_;
+  win::ConditionVariable changed_;
   int count_ = 0;
 };
 
@@ -68,7 +68,7 @@ struct FakeDisk {
     return calls[path];
   }
 
-  std::mutex mutex;
+  win::Mutex mutex;
   std::map<std::wstring, Presence> answers;
   std::map<std::wstring, int> calls;
   std::map<std::wstring, std::shared_ptr<Hold>> holds;
