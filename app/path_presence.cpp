@@ -139,7 +139,7 @@ struct PathPresence::Shared {
 
 void PathPresence::Shared::Work(std::shared_ptr<Shared> self, unsigned long long id) {
   Shared& s = *self;
-  std::unique_lock lock(s.mutex);
+  win::Lock lock(s.mutex);
   while (!s.closing && s.probe.worker == id) {
     const Item* next = s.NextItem();
     if (!next) {
@@ -184,7 +184,7 @@ void PathPresence::Shared::Work(std::shared_ptr<Shared> self, unsigned long long
 
 void PathPresence::Shared::Watch(std::shared_ptr<Shared> self) {
   Shared& s = *self;
-  std::unique_lock lock(s.mutex);
+  win::Lock lock(s.mutex);
   while (!s.closing) {
     if (s.probe.worker == 0 && s.round.next < s.round.queue.size()) {
       s.StartWorker(self);

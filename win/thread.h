@@ -1,9 +1,9 @@
 #pragma once
 // A lock, a condition variable and a thread owner over the system's own primitives (slim
 // reader/writer lock, condition variable, _beginthreadex), so that no thread library comes into
-// our binaries. Mutex and ConditionVariable work as std::mutex and std::condition_variable do
-// with std::lock_guard and std::unique_lock. A thread that cannot be made is reported by
-// start() returning false, not by an exception.
+// our binaries. Mutex works with std::lock_guard as std::mutex does; a condition variable waits
+// with a held Lock. A thread that cannot be made is reported by start() returning false, not by
+// an exception.
 //
 // Logic that runs threads is built natively as well; there the same names sit over the standard
 // library.
@@ -13,7 +13,7 @@
 
 #include <chrono>
 #include <memory>
-#include <mutex>  // std::lock_guard and std::unique_lock only
+#include <mutex>  // std::lock_guard only
 #include <type_traits>
 #include <utility>
 
@@ -45,7 +45,34 @@ class Mutex {
   SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
-// Waits take a lock on a win::Mutex that the caller holds.
+// A Mutex held for a scope, which may be let go of and taken again meanwhile: what
+// std::unique_lock<Mutex> does, without its checks for misuse, whose std::system_error would
+// bring that part of the C++ library into the binary.
+class Lock {
+ public:
+  explicit Lock(Mutex& mutex) : mutex_(mutex) { mutex_.lock(); }
+  ~Lock() {
+    if (held_) mutex_.unlock();
+  }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+  void lock() {
+    mutex_.lock();
+    held_ = true;
+  }
+  void unlock() {
+    mutex_.unlock();
+    held_ = false;
+  }
+
+ private:
+  friend class ConditionVariable;
+  Mutex& mutex_;
+  bool held_ = true;
+};
+
+// Waits take a Lock that holds its mutex.
 class ConditionVariable {
  public:
   ConditionVariable() = default;
@@ -56,15 +83,15 @@ class ConditionVariable {
   void notify_all() { ::WakeAllConditionVariable(&condition_); }
 
   // May return without a notice, as any wait on a condition variable may.
-  void wait(std::unique_lock<Mutex>& lock) { Block(lock, INFINITE); }
+  void wait(Lock& lock) { Block(lock, INFINITE); }
   template <typename Predicate>
-  void wait(std::unique_lock<Mutex>& lock, Predicate done) {
+  void wait(Lock& lock, Predicate done) {
     while (!done()) Block(lock, INFINITE);
   }
   // What `done` returns when it holds or the deadline has passed.
   template <typename Clock, typename Duration, typename Predicate>
-  bool wait_until(std::unique_lock<Mutex>& lock,
-                  const std::chrono::time_point<Clock, Duration>& deadline, Predicate done) {
+  bool wait_until(Lock& lock, const std::chrono::time_point<Clock, Duration>& deadline,
+                  Predicate done) {
     while (!done()) {
       const auto left = deadline - Clock::now();
       if (left <= left.zero()) return done();
@@ -75,15 +102,14 @@ class ConditionVariable {
     return true;
   }
   template <typename Rep, typename Period, typename Predicate>
-  bool wait_for(std::unique_lock<Mutex>& lock, const std::chrono::duration<Rep, Period>& time,
-                Predicate done) {
+  bool wait_for(Lock& lock, const std::chrono::duration<Rep, Period>& time, Predicate done) {
     return wait_until(lock, std::chrono::steady_clock::now() + time, std::move(done));
   }
 
  private:
   // A time-out comes back as a return like any other; the callers look at the clock.
-  void Block(std::unique_lock<Mutex>& lock, DWORD ms) {
-    ::SleepConditionVariableSRW(&condition_, &lock.mutex()->lock_, ms, 0);
+  void Block(Lock& lock, DWORD ms) {
+    ::SleepConditionVariableSRW(&condition_, &lock.mutex_.lock_, ms, 0);
   }
 
   CONDITION_VARIABLE condition_ = CONDITION_VARIABLE_INIT;
@@ -137,6 +163,7 @@ class Thread {
 #else
 
 using Mutex = std::mutex;
+using Lock = std::unique_lock<std::mutex>;
 using ConditionVariable = std::condition_variable;
 
 class Thread {

@@ -25,7 +25,7 @@ class Tally {
     return count_;
   }
   bool WaitFor(int count) {
-    std::unique_lock lock(mutex_);
+    win::Lock lock(mutex_);
     return changed_.wait_for(lock, 10s, [&] { return count_ >= count; });
   }
 
@@ -44,7 +44,7 @@ struct FakeDisk {
   ~FakeDisk() { gone->Add(); }
 
   Presence Probe(const std::wstring& path) {
-    std::unique_lock lock(mutex);
+    win::Lock lock(mutex);
     ++calls[path];
     std::shared_ptr<Hold> hold = std::exchange(holds[path], nullptr);
     Presence answer = answers[path];

@@ -20,7 +20,7 @@ TEST(Thread, TakesTurnsThroughOneLockAndConditionVariable) {
   int turn = 0;  // even: this thread's, odd: the other's
   std::atomic<bool> stalled{false};
   auto takeTurn = [&](int mine) {
-    std::unique_lock lock(mutex);
+    win::Lock lock(mutex);
     if (!turned.wait_for(lock, 10s, [&] { return turn == mine; })) return false;
     ++turn;
     turned.notify_one();
@@ -74,7 +74,7 @@ TEST(ConditionVariable, TimedWaitEndsWhenTheConditionHoldsOrPastTheTimeOut) {
     const Clock::time_point start = Clock::now();
     bool result;
     {
-      std::unique_lock lock(mutex);
+      win::Lock lock(mutex);
       result = changed.wait_for(lock, c.timeOut, [&] { return holds; });
     }
     const Clock::duration took = Clock::now() - start;
