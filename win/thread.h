@@ -120,12 +120,8 @@ class ConditionVariable {
 class Thread {
  public:
   Thread() = default;
-  Thread(Thread&&) noexcept = default;
-  Thread& operator=(Thread&& other) noexcept {
-    join();
-    handle_ = std::move(other.handle_);
-    return *this;
-  }
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
   ~Thread() { join(); }
 
   // Runs `body()` on a new thread; false when the system would make none. The callable is
@@ -169,12 +165,8 @@ using ConditionVariable = std::condition_variable;
 class Thread {
  public:
   Thread() = default;
-  Thread(Thread&&) noexcept = default;
-  Thread& operator=(Thread&& other) noexcept {
-    join();
-    thread_ = std::move(other.thread_);
-    return *this;
-  }
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
   ~Thread() { join(); }
 
   template <typename Body>
