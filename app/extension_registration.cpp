@@ -3,11 +3,10 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <thread>
-
 #include "app/window_rules.h"
 #include "store/settings_store.h"
 #include "win/module.h"
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace stashly {
@@ -49,25 +48,32 @@ bool UsesPackage(const std::wstring& package) {
          ::GetFileAttributesW(package.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// PowerShell runs on a thread of its own, so that the window is not held up meanwhile. When
-// Windows does not add the package (an untrusted certificate, no PowerShell), the classic
+// When Windows does not add the package (an untrusted certificate, no PowerShell), the classic
 // extension takes its place, as the setup does, and the switch uses it from then on.
+void FallBackToClassic(const std::wstring& dll) {
+  WriteSettingDword(kExplorerPackageValue, 0);
+  SwitchClassic(true, dll);
+}
+
+// PowerShell runs on a thread of its own, so that the window is not held up meanwhile. Without a
+// thread to spare it is as if PowerShell had not started.
 void SwitchPackage(bool registerIt, const std::wstring& package, const std::wstring& dll) {
-  std::thread([registerIt, dll,
-               parameters = PackageSwitchParameters(registerIt, package, win::ProgramFolder())] {
-    const HRESULT com =
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    DWORD code = 1;
-    if (win::UniqueHandle powerShell =
-            Start(SystemToolPath(L"WindowsPowerShell\\v1.0\\powershell.exe"), parameters);
-        powerShell && ::WaitForSingleObject(powerShell.get(), INFINITE) == WAIT_OBJECT_0)
-      ::GetExitCodeProcess(powerShell.get(), &code);
-    if (registerIt && code != 0) {
-      WriteSettingDword(kExplorerPackageValue, 0);
-      SwitchClassic(true, dll);
-    }
-    if (SUCCEEDED(com)) ::CoUninitialize();
-  }).detach();
+  win::Thread thread;
+  const bool started = thread.start(
+      [registerIt, dll,
+       parameters = PackageSwitchParameters(registerIt, package, win::ProgramFolder())] {
+        const HRESULT com =
+            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        DWORD code = 1;
+        if (win::UniqueHandle powerShell =
+                Start(SystemToolPath(L"WindowsPowerShell\\v1.0\\powershell.exe"), parameters);
+            powerShell && ::WaitForSingleObject(powerShell.get(), INFINITE) == WAIT_OBJECT_0)
+          ::GetExitCodeProcess(powerShell.get(), &code);
+        if (registerIt && code != 0) FallBackToClassic(dll);
+        if (SUCCEEDED(com)) ::CoUninitialize();
+      });
+  if (!started && registerIt) FallBackToClassic(dll);
+  thread.detach();
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 #include "app/path_presence.h"
 
-#include <condition_variable>
 #include <map>
-#include <mutex>
 #include <set>
-#include <system_error>
 #include <utility>
 
 #include "core/ascii.h"
@@ -115,20 +112,20 @@ struct PathPresence::Shared {
 
   void StartWorker(const std::shared_ptr<Shared>& self) {
     probe.worker = ++probe.lastWorker;
-    try {
-      std::thread(&Shared::Work, self, probe.worker).detach();
-    } catch (const std::system_error&) {
+    win::Thread worker;
+    if (!worker.start([self, id = probe.worker] { Work(self, id); })) {
       // No thread to spare: the rest of this round stays as it is.
       probe.worker = 0;
       round.next = round.queue.size();
     }
+    worker.detach();
   }
 
   const PresenceProbe probeFunction;
   const std::chrono::milliseconds timeout;
 
-  std::mutex mutex;
-  std::condition_variable wake;  // the watchdog's: work queued, a probe started, closing
+  win::Mutex mutex;
+  win::ConditionVariable wake;  // the watchdog's: work queued, a probe started, closing
   bool closing = false;
   std::map<std::wstring, Presence, std::less<>> known;
   Round round;
@@ -136,13 +133,13 @@ struct PathPresence::Shared {
   std::set<std::wstring> busy;
   bool noticeArmed = true;
 
-  std::mutex noticeMutex;
+  win::Mutex noticeMutex;
   PresenceNotice notice;
 };
 
 void PathPresence::Shared::Work(std::shared_ptr<Shared> self, unsigned long long id) {
   Shared& s = *self;
-  std::unique_lock lock(s.mutex);
+  win::Lock lock(s.mutex);
   while (!s.closing && s.probe.worker == id) {
     const Item* next = s.NextItem();
     if (!next) {
@@ -187,7 +184,7 @@ void PathPresence::Shared::Work(std::shared_ptr<Shared> self, unsigned long long
 
 void PathPresence::Shared::Watch(std::shared_ptr<Shared> self) {
   Shared& s = *self;
-  std::unique_lock lock(s.mutex);
+  win::Lock lock(s.mutex);
   while (!s.closing) {
     if (s.probe.worker == 0 && s.round.next < s.round.queue.size()) {
       s.StartWorker(self);
@@ -210,8 +207,10 @@ void PathPresence::Shared::Watch(std::shared_ptr<Shared> self) {
 
 PathPresence::PathPresence(PresenceProbe probe, PresenceNotice notice,
                            std::chrono::milliseconds timeout)
-    : shared_(std::make_shared<Shared>(std::move(probe), std::move(notice), timeout)),
-      watchdog_(&Shared::Watch, shared_) {}
+    : shared_(std::make_shared<Shared>(std::move(probe), std::move(notice), timeout)) {
+  // Without a thread to spare nothing is probed, and every path stays unknown.
+  watchdog_.start([shared = shared_] { Shared::Watch(shared); });
+}
 
 PathPresence::~PathPresence() {
   {

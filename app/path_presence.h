@@ -7,8 +7,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
+
+#include "win/thread.h"
 
 namespace stashly {
 
@@ -27,7 +28,8 @@ using PresenceNotice = std::function<void()>;
 class PathPresence {
  public:
   // `timeout` bounds one probe: past it, the path keeps its previous answer and the other paths
-  // of its root are skipped until the next Refresh.
+  // of its root are skipped until the next Refresh. Without a thread to spare, every path stays
+  // kUnknown.
   PathPresence(PresenceProbe probe, PresenceNotice notice, std::chrono::milliseconds timeout);
   // Returns at once even while a probe is stuck; no notice is called once it has returned.
   ~PathPresence();
@@ -45,7 +47,7 @@ class PathPresence {
  private:
   struct Shared;
   std::shared_ptr<Shared> shared_;
-  std::thread watchdog_;
+  win::Thread watchdog_;
 };
 
 // The root a path's reachability depends on: "\\server\share" for a UNC path (also written

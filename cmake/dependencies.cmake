@@ -21,6 +21,11 @@ if(STASHLY_TESTS)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Its Notification is made of std::mutex and std::condition_variable, which the win32-thread
+    # compilers lack: ours comes in through GoogleTest's own customisation header, found on the
+    # include path ahead of GoogleTest's (testing/gtest_port).
+    target_include_directories(gtest BEFORE PUBLIC ${PROJECT_SOURCE_DIR}/testing/gtest_port)
+    target_sources(gtest PRIVATE ${PROJECT_SOURCE_DIR}/testing/gtest_port/notification.cpp)
   else()
     find_package(GTest REQUIRED)
     find_package(benchmark QUIET)

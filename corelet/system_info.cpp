@@ -6,12 +6,12 @@
 #include <cpuid.h>
 
 #include <cstring>
-#include <mutex>
 
 #include "core/ascii.h"
 #include "corelet/objects.h"
 #include "win/com_ptr.h"
 #include "win/text.h"
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace corelet {
@@ -105,7 +105,7 @@ int CSystemInfo::GetDriveLetters(wchar_t* letters, int max) {
 const char* CSystemInfo::GetDiskModel() {
   // One query at a time in this process: queries from several threads at once crash the
   // management service's in-process provider under Wine, and one report per start needs no more.
-  static std::mutex oneAtATime;
+  static win::Mutex oneAtATime;
   std::optional<std::string> model;
   {
     std::lock_guard lock(oneAtATime);

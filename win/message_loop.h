@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include <map>
-#include <mutex>
 #include <vector>
+
+#include "win/thread.h"
 
 namespace win {
 
@@ -81,7 +82,7 @@ class AppModule {
 
  private:
   HINSTANCE instance_ = nullptr;
-  mutable std::mutex mutex_;
+  mutable Mutex mutex_;
   std::map<DWORD, MessageLoop*> loops_;
 };
 

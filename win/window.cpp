@@ -1,9 +1,10 @@
 #include "win/window.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 #include <typeinfo>
+
+#include "win/thread.h"
 
 namespace win {
 namespace {
@@ -102,7 +103,7 @@ class ClassRegistry {
   }
 
  private:
-  std::mutex mutex_;
+  Mutex mutex_;
   std::map<std::wstring, ClassEntry> byName_;
 };
 

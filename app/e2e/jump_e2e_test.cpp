@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "store/settings_store.h"
 #include "testing/e2e_support.h"
@@ -18,6 +16,7 @@
 #include "win/com_ptr.h"
 #include "win/com_server.h"
 #include "win/text.h"
+#include "win/thread.h"
 
 namespace stashly {
 namespace {
@@ -53,7 +52,7 @@ class FolderNotes final : public win::ComObject<IFileDialogEvents> {
   }
 
  private:
-  std::mutex mutex_;
+  win::Mutex mutex_;
   std::wstring folder_;
 };
 
@@ -64,7 +63,7 @@ class OpenDialogHost {
   OpenDialogHost(bool itemDialog, const std::wstring& folder) : itemDialog_(itemDialog) {
     notes_.Attach(new FolderNotes);
     notes_->AddRef();
-    thread_ = std::thread([this, folder] { Show(folder); });
+    EXPECT_TRUE(thread_.start([this, folder] { Show(folder); }));
     WaitFor([&] { return (window_ = DialogOfThisProcess()) != nullptr; });
   }
   ~OpenDialogHost() {
@@ -132,7 +131,7 @@ class OpenDialogHost {
 
   bool itemDialog_;
   win::ComPtr<FolderNotes> notes_;
-  std::thread thread_;
+  win::Thread thread_;
   HWND window_ = nullptr;
 };
 

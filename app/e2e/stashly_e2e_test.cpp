@@ -13,7 +13,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/command_ids.h"

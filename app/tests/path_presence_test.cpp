@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <map>
-#include <mutex>
+
+#include "win/thread.h"
 
 namespace stashly {
 namespace {
@@ -25,13 +25,13 @@ class Tally {
     return count_;
   }
   bool WaitFor(int count) {
-    std::unique_lock lock(mutex_);
+    win::Lock lock(mutex_);
     return changed_.wait_for(lock, 10s, [&] { return count_ >= count; });
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  win::Mutex mutex_;
+  win::ConditionVariable changed_;
   int count_ = 0;
 };
 
@@ -44,7 +44,7 @@ struct FakeDisk {
   ~FakeDisk() { gone->Add(); }
 
   Presence Probe(const std::wstring& path) {
-    std::unique_lock lock(mutex);
+    win::Lock lock(mutex);
     ++calls[path];
     std::shared_ptr<Hold> hold = std::exchange(holds[path], nullptr);
     Presence answer = answers[path];
@@ -68,7 +68,7 @@ struct FakeDisk {
     return calls[path];
   }
 
-  std::mutex mutex;
+  win::Mutex mutex;
   std::map<std::wstring, Presence> answers;
   std::map<std::wstring, int> calls;
   std::map<std::wstring, std::shared_ptr<Hold>> holds;

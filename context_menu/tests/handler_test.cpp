@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 #include "context_menu/clickwell_ids.h"
 #include "context_menu/tests/launch_probe.h"
@@ -28,6 +26,7 @@
 #include "win/module.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace clickwell::test {
@@ -79,8 +78,10 @@ class MainWindowStandIn {
 
   MainWindowStandIn() {
     win::UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    thread_ = std::thread([this, event = ready.get()] { Run(event); });
-    ::WaitForSingleObject(ready.get(), 10000);
+    if (thread_.start([this, event = ready.get()] { Run(event); }))
+      ::WaitForSingleObject(ready.get(), 10000);
+    else
+      ADD_FAILURE() << "no thread for the main window";
   }
   ~MainWindowStandIn() {
     if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -122,9 +123,9 @@ class MainWindowStandIn {
     while (window && ::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
   }
 
-  std::thread thread_;
+  win::Thread thread_;
   std::atomic<HWND> window_ = nullptr;
-  std::mutex mutex_;
+  win::Mutex mutex_;
   std::vector<Notice> notices_;
 };
 

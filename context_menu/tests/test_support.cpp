@@ -102,7 +102,7 @@ HRESULT InvokeOffset(IContextMenu* menu, UINT offset, const char* directory, HWN
 }
 
 MessageBoxCloser::MessageBoxCloser(HWND owner) {
-  thread_ = std::thread([this, owner] {
+  EXPECT_TRUE(thread_.start([this, owner] {
     for (int tries = 0; tries < 1500; ++tries, ::Sleep(20)) {
       HWND box = nullptr;
       for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w && !box;
@@ -115,15 +115,15 @@ MessageBoxCloser::MessageBoxCloser(HWND owner) {
       ::PostMessageW(box, WM_COMMAND, IDOK, 0);
       return;
     }
-  });
+  }));
 }
 
 MessageBoxCloser::~MessageBoxCloser() {
-  if (thread_.joinable()) thread_.join();
+  thread_.join();
 }
 
 std::wstring MessageBoxCloser::text() {
-  if (thread_.joinable()) thread_.join();
+  thread_.join();
   return text_;
 }
 

@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <thread>
 #include <string>
 #include <vector>
 
 #include "testing/drop_data.h"
 #include "win/com_server.h"
+#include "win/thread.h"
 
 namespace clickwell::test {
 
@@ -50,7 +50,7 @@ class MessageBoxCloser {
   std::wstring text();
 
  private:
-  std::thread thread_;
+  win::Thread thread_;
   std::wstring text_;
 };
 

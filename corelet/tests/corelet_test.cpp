@@ -9,13 +9,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "abi/xunknown.h"
 #include "testing/loopback.h"
 #include "win/internet.h"
 #include "win/module.h"
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace stashly {
@@ -225,15 +225,15 @@ TEST_F(Corelet, CountsStayRightUnderManyThreads) {
   ASSERT_NE(object, nullptr);
   void* primary = nullptr;
   ASSERT_EQ(QuerySlot(object, &IID_IMD5, &primary), S_OK);
-  std::vector<std::thread> threads;
+  std::vector<win::Thread> threads(8);
   for (int t = 0; t < 8; ++t)
-    threads.emplace_back([&, t] {
+    ASSERT_TRUE(threads[t].start([&, t] {
       void* through = t % 2 ? object : primary;
       for (int i = 0; i < 20000; ++i) {
         AddRefSlot(through);
         ReleaseSlot(through);
       }
-    });
+    }));
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(ReleaseSlot(object), 0u);
 }

@@ -7,12 +7,12 @@
 
 #include <climits>
 #include <functional>
-#include <thread>
 #include <tuple>
 
 #include "abi/image_object.h"
 #include "testing/test_images.h"
 #include "win/module.h"
+#include "win/thread.h"
 
 namespace pictora::test {
 namespace {
@@ -512,7 +512,8 @@ TEST_F(PictoraTest, LoadsOnThreadsWithAndWithoutComAndLeavesThemAsTheyWere) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     bool loaded = false, comBefore = false, comAfter = false, comAtEnd = true;
-    std::thread([&] {
+    win::Thread thread;
+    ASSERT_TRUE(thread.start([&] {
       if (c.initialise) ::CoInitializeEx(nullptr, c.model);
       comBefore = ThreadHasCom();
       Object object(kImageTypeBmp);
@@ -521,7 +522,8 @@ TEST_F(PictoraTest, LoadsOnThreadsWithAndWithoutComAndLeavesThemAsTheyWere) {
       if (c.initialise) ::CoUninitialize();
       // Only balanced if the provider undid exactly what it did.
       comAtEnd = ThreadHasCom();
-    }).join();
+    }));
+    thread.join();
     EXPECT_TRUE(loaded);
     EXPECT_EQ(comBefore, c.initialise);
     EXPECT_EQ(comAfter, c.initialise);

@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <thread>
 
 #include "core/utf8.h"
 #include "store/favorites_model.h"
 #include "testing/file_bytes.h"
 #include "win/shell_paths.h"
 #include "win/text.h"
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace stashly {
@@ -229,7 +229,7 @@ TEST_F(FavoritesFile, AppendFailsQuietlyWhenTheFileIsHeld) {
 class NoticeWindow {
  public:
   explicit NoticeWindow(const wchar_t* className = kMainWindowClass) {
-    thread_ = std::thread([this, className] {
+    const bool started = thread_.start([this, className] {
       WNDCLASSW windowClass{};
       windowClass.lpfnWndProc = Proc;
       windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -244,7 +244,8 @@ class NoticeWindow {
       ::DestroyWindow(window_);
       ::UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
     });
-    while (!ready_) ::Sleep(1);
+    EXPECT_TRUE(started);
+    while (started && !ready_) ::Sleep(1);
   }
   ~NoticeWindow() {
     ::PostThreadMessageW(::GetWindowThreadProcessId(window_, nullptr), WM_QUIT, 0, 0);
@@ -267,7 +268,7 @@ class NoticeWindow {
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
-  std::thread thread_;
+  win::Thread thread_;
   HWND window_ = nullptr;
   std::atomic<bool> ready_{false};
 };

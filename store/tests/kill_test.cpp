@@ -7,7 +7,6 @@
 
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "store/favorites_file.h"
@@ -15,6 +14,7 @@
 #include "testing/process.h"
 #include "win/module.h"
 #include "win/shell_paths.h"
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace stashly {
@@ -113,15 +113,16 @@ TEST(WritersLock, IsSharedWithEveryOtherProcess) {
         std::to_wstring(c.holdMs) + L" " + eventName);
     ASSERT_TRUE(holder);
     ASSERT_EQ(::WaitForSingleObject(held.get(), 30000), WAIT_OBJECT_0);
-    std::thread killer;
-    if (c.killAfterMs)
-      killer = std::thread([&] {
+    win::Thread killer;
+    if (c.killAfterMs) {
+      ASSERT_TRUE(killer.start([&] {
         ::Sleep(c.killAfterMs);
         ::TerminateProcess(holder.get(), 9);
-      });
+      }));
+    }
     const std::string before = win::testing::FileBytes(path);
     const StoreResult added = AppendFavorite(path, L"C:\\added");
-    if (killer.joinable()) killer.join();
+    killer.join();
     EXPECT_EQ(added.error(), c.expected);
     std::string expected = before;
     if (added) expected += "C:\\added\n";

@@ -1,11 +1,11 @@
 #include "win/message_loop.h"
 
 #include <atomic>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "win/thread.h"
 #include "win/unique_any.h"
 
 namespace {
@@ -71,7 +71,8 @@ TEST(MessageLoop, MouseMovementDoesNotRestartIdleProcessingAKeyDoes) {
   ASSERT_TRUE(loop.AddIdleHandler(&idle));
   const DWORD thread = ::GetCurrentThreadId();
   std::atomic<int> quietAfterMove{-1};
-  std::thread poster([&] {
+  win::Thread poster;
+  ASSERT_TRUE(poster.start([&] {
     ::WaitForSingleObject(ran.get(), 5000);  // the loop is idle
     ::Sleep(100);
     ::ResetEvent(ran.get());
@@ -80,7 +81,7 @@ TEST(MessageLoop, MouseMovementDoesNotRestartIdleProcessingAKeyDoes) {
     ::PostThreadMessageW(thread, WM_KEYDOWN, 'A', 0);
     ::WaitForSingleObject(ran.get(), 5000);
     ::PostThreadMessageW(thread, WM_QUIT, 9, 0);
-  });
+  }));
   EXPECT_EQ(loop.Run(), 9);
   poster.join();
   EXPECT_EQ(quietAfterMove, 1);
@@ -100,10 +101,10 @@ TEST(AppModule, KeepsOneLoopPerThread) {
   EXPECT_EQ(module.GetMessageLoop(), &mine);
 
   const DWORD mainThread = ::GetCurrentThreadId();
-  std::vector<std::thread> threads;
   std::atomic<int> failures{0};
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
+  std::vector<win::Thread> threads(4);
+  for (auto& t : threads) {
+    ASSERT_TRUE(t.start([&] {
       win::MessageLoop theirs;
       for (int i = 0; i < 200; ++i) {
         if (module.GetMessageLoop() != nullptr) ++failures;
@@ -111,7 +112,7 @@ TEST(AppModule, KeepsOneLoopPerThread) {
         if (module.GetMessageLoop(mainThread) != &mine) ++failures;
         if (!module.RemoveMessageLoop()) ++failures;
       }
-    });
+    }));
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(failures, 0);
