@@ -10,7 +10,6 @@
 #include "win/com_ptr.h"
 #include "win/gdi.h"
 #include "win/module.h"
-#include "win/shell_paths.h"
 
 namespace stashly {
 namespace {
@@ -21,17 +20,12 @@ void Invalidate(HWND hwnd) { ::InvalidateRect(hwnd, nullptr, FALSE); }
 
 // The system's accessible object for a standard button, answering for `hwnd` from its style,
 // window text and button messages; 0 when the system has none. The accessibility library is
-// loaded from the system folder when a tool first asks, and kept.
+// loaded from the system folder only, when a tool first asks, and kept.
 LRESULT StandardButtonObject(HWND hwnd, WPARAM flags) {
   using CreateProxyFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LONG, REFIID, void**);
   using ResultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  static const HMODULE oleacc = [] {
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring path =
-        length && length < MAX_PATH ? win::CombinePath(system, L"oleacc.dll") : std::wstring();
-    return path.empty() ? nullptr : ::LoadLibraryW(path.c_str());
-  }();
+  static const HMODULE oleacc =
+      ::LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!oleacc) return 0;
   static const auto create = win::GetExport<CreateProxyFn>(oleacc, "CreateStdAccessibleProxyW");
   static const auto answer = win::GetExport<ResultFromObjectFn>(oleacc, "LresultFromObject");
@@ -114,8 +108,12 @@ SIZE CXButtonImpl::GetFrameSize() const {
   return SIZE{frameRect_.right - frameRect_.left, frameRect_.bottom - frameRect_.top};
 }
 
+LRESULT CXButtonImpl::CheckState() const {
+  return checkStyle_ && checked_ ? BST_CHECKED : BST_UNCHECKED;
+}
+
 LRESULT CXButtonImpl::ButtonState() const {
-  LRESULT state = checkStyle_ && checked_ ? BST_CHECKED : BST_UNCHECKED;
+  LRESULT state = CheckState();
   if (state_ == 2) state |= BST_PUSHED;
   if (state_ == 1) state |= BST_HOT;
   if (::GetFocus() == hwnd()) state |= BST_FOCUS;
@@ -149,7 +147,7 @@ bool CXButtonImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
       return true;
     }
     case BM_GETCHECK:
-      result = checkStyle_ && checked_ ? BST_CHECKED : BST_UNCHECKED;
+      result = CheckState();
       return true;
     case BM_GETSTATE:
       result = ButtonState();

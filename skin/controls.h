@@ -63,6 +63,8 @@ class CXButtonImpl : public win::Window, public CXSkinElement {
   // Loads the image for the button's DPI; a push button then takes the size of one frame, the
   // window moved with `sizeFlags`.
   void LoadImage(UINT sizeFlags);
+  // BM_GETCHECK's answer, and BM_GETSTATE's with the pushed, hot and focus bits.
+  LRESULT CheckState() const;
   LRESULT ButtonState() const;
   void SetState(int state);
   // What a click does: the command to the parent, and the check turned over.

@@ -80,7 +80,9 @@ bool DownloadToFile(const wchar_t* url, const wchar_t* path, const DownloadOptio
   if (!path) return false;
   win::UniqueFile file;
   const bool complete = Download(
-      url, [&](const char* data, DWORD size) { return win::WriteAll(file.get(), {data, size}); }, options,
+      url,
+      [&](const char* data, DWORD size) { return win::WriteAll(file.get(), {data, size}); },
+      options,
       [&] {
         file.reset(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
