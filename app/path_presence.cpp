@@ -60,6 +60,9 @@ std::wstring PresenceRoot(std::wstring_view path) {
 // Everything the threads share: the user-interface thread (Refresh, Get, TakeNotice), the
 // watchdog and the workers. A stuck worker holds it too, so it lives until the last of them lets
 // go. The rules, all under `mutex`:
+//  - The watchdog runs only while a round is under way (`watching`): Refresh starts it, and it
+//    leaves once the round has no paths left and no worker in charge, so that an idle list
+//    keeps no thread.
 //  - One worker is in charge at a time (`probe.worker`). The watchdog starts one when the round
 //    has paths left and none is in charge, and abandons one whose probe runs past the time-out;
 //    an abandoned worker may stay blocked in its probe, and when it comes back it finds that it
@@ -125,8 +128,9 @@ struct PathPresence::Shared {
   const std::chrono::milliseconds timeout;
 
   win::Mutex mutex;
-  win::ConditionVariable wake;  // the watchdog's: work queued, a probe started, closing
+  win::ConditionVariable wake;  // the watchdog's: a probe started, the round done, closing
   bool closing = false;
+  bool watching = false;
   std::map<std::wstring, Presence, std::less<>> known;
   Round round;
   Probe probe;
@@ -144,6 +148,7 @@ void PathPresence::Shared::Work(std::shared_ptr<Shared> self, unsigned long long
     const Item* next = s.NextItem();
     if (!next) {
       s.probe.worker = 0;
+      s.wake.notify_all();
       return;
     }
     const Item item = *next;
@@ -199,18 +204,18 @@ void PathPresence::Shared::Watch(std::shared_ptr<Shared> self) {
         s.probe.running = false;
         s.probe.worker = 0;
       }
-    } else {
+    } else if (s.probe.worker != 0) {
       s.wake.wait(lock);
+    } else {
+      break;  // the round is over; the next Refresh starts a watchdog again
     }
   }
+  s.watching = false;
 }
 
 PathPresence::PathPresence(PresenceProbe probe, PresenceNotice notice,
                            std::chrono::milliseconds timeout)
-    : shared_(std::make_shared<Shared>(std::move(probe), std::move(notice), timeout)) {
-  // Without a thread to spare nothing is probed, and every path stays unknown.
-  watchdog_.start([shared = shared_] { Shared::Watch(shared); });
-}
+    : shared_(std::make_shared<Shared>(std::move(probe), std::move(notice), timeout)) {}
 
 PathPresence::~PathPresence() {
   {
@@ -237,6 +242,7 @@ void PathPresence::Refresh(std::vector<std::wstring> paths) {
   }
 
   Shared& s = *shared_;
+  bool startWatchdog = false;
   {
     std::lock_guard lock(s.mutex);
     std::map<std::wstring, Presence, std::less<>> known;
@@ -249,8 +255,17 @@ void PathPresence::Refresh(std::vector<std::wstring> paths) {
     s.round.next = 0;
     s.round.skipped.clear();
     ++s.round.generation;
+    startWatchdog = !s.watching && !s.round.queue.empty();
+    s.watching = s.watching || startWatchdog;
   }
   s.wake.notify_all();
+  // A watchdog that has just seen its round end is joined first; it takes no more than its exit.
+  if (startWatchdog && !watchdog_.start([shared = shared_] { Shared::Watch(shared); })) {
+    // Without a thread to spare nothing is probed, and the round's paths stay as they are.
+    std::lock_guard lock(s.mutex);
+    s.watching = false;
+    s.round.next = s.round.queue.size();
+  }
 }
 
 Presence PathPresence::Get(std::wstring_view path) const {

@@ -28,8 +28,8 @@ using PresenceNotice = std::function<void()>;
 class PathPresence {
  public:
   // `timeout` bounds one probe: past it, the path keeps its previous answer and the other paths
-  // of its root are skipped until the next Refresh. Without a thread to spare, every path stays
-  // kUnknown.
+  // of its root are skipped until the next Refresh. Threads run only while a round is under
+  // way; without one to spare, a round's paths keep what was known (kUnknown at first).
   PathPresence(PresenceProbe probe, PresenceNotice notice, std::chrono::milliseconds timeout);
   // Returns at once even while a probe is stuck; no notice is called once it has returned.
   ~PathPresence();

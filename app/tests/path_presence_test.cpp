@@ -3,6 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "win/unique_any.h"
+#else
+#include <filesystem>
+#endif
 
 #include "win/thread.h"
 
@@ -75,6 +85,35 @@ struct FakeDisk {
   std::shared_ptr<Tally> gone = std::make_shared<Tally>();
 };
 
+// The threads of this process.
+int ThreadCount() {
+  int count = 0;
+#ifdef _WIN32
+  win::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = snapshot && ::Thread32First(snapshot.get(), &entry); more;
+       more = ::Thread32Next(snapshot.get(), &entry)) {
+    count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
+  }
+#else
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    (void)task;
+    ++count;
+  }
+#endif
+  return count;
+}
+
+// True once the process is down to `count` threads or fewer; a thread's exit is not instant.
+bool ThreadsSettleAt(int count) {
+  for (int i = 0; i < 1000; ++i) {
+    if (ThreadCount() <= count) return true;
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
 class PathPresenceTest : public testing::Test {
  protected:
   void Start(std::chrono::milliseconds timeout) {
@@ -119,6 +158,23 @@ TEST(PresenceRoot, NamesTheShareOrDriveAPathDependsOn) {
       {L"", L""},
   };
   for (const auto& c : cases) EXPECT_EQ(PresenceRoot(c.path), c.root) << std::wstring(c.path);
+}
+
+// An idle list keeps no thread: each round starts what it needs and lets it go when answered.
+// First of its suite, so that no thread another test has let go is still on its way out.
+TEST_F(PathPresenceTest, ThreadsRunOnlyWhileARoundIsUnderWay) {
+  const std::wstring a = LR"(C:\a)", b = LR"(\\server\share\b)";
+  const int idle = ThreadCount();
+  Start(10s);
+  presence_->Refresh({});
+  EXPECT_EQ(ThreadCount(), idle);
+  for (Presence answer : {Presence::kFile, Presence::kMissing, Presence::kFolder}) {
+    disk_->Answer(a, answer);
+    disk_->Answer(b, answer);
+    presence_->Refresh({a, b});
+    ASSERT_TRUE(Until([&] { return Get(a) == answer && Get(b) == answer; }));
+    EXPECT_TRUE(ThreadsSettleAt(idle));
+  }
 }
 
 TEST_F(PathPresenceTest, AnswersFollowTheNewestRoundWithOneNoticeUntilTaken) {
