@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <cstring>
+
 #include "pictora/draw_geometry.h"
 
 namespace pictora {
@@ -14,6 +16,43 @@ win::ComPtr<IWICImagingFactory> MakeFactory() {
     factory.reset();
   }
   return factory;
+}
+
+// The decoder for the stream's content, at its start. The three formats skins use are known by
+// their first bytes and their decoder is made directly: asking the factory to find one reads the
+// registration of every decoder there is, which on a program's first image costs more than the
+// decoding. Anything else, or a known start that its decoder refuses, goes to the factory.
+win::ComPtr<IWICBitmapDecoder> OpenDecoder(IWICImagingFactory* factory, IStream* stream) {
+  static const struct {
+    BYTE head[8];
+    ULONG length;
+    const CLSID* decoder;
+  } kFormats[] = {
+      {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, 8, &CLSID_WICPngDecoder},
+      {{0xFF, 0xD8, 0xFF}, 3, &CLSID_WICJpegDecoder},
+      {{'B', 'M'}, 2, &CLSID_WICBmpDecoder},
+  };
+  const LARGE_INTEGER start{};
+  BYTE head[8] = {};
+  ULONG read = 0;
+  win::ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(stream->Read(head, sizeof head, &read))) return {};
+  for (const auto& format : kFormats) {
+    if (read < format.length || std::memcmp(head, format.head, format.length) != 0) continue;
+    if (SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) &&
+        SUCCEEDED(::CoCreateInstance(*format.decoder, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IWICBitmapDecoder, decoder.put_void())) &&
+        SUCCEEDED(decoder->Initialize(stream, WICDecodeMetadataCacheOnDemand))) {
+      return decoder;
+    }
+    break;
+  }
+  if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+      FAILED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.put()))) {
+    return {};
+  }
+  return decoder;
 }
 
 DibSection DecodeFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, int frameIndex) {
@@ -71,11 +110,13 @@ DibSection DecodeFile(const wchar_t* path, int frameIndex) {
   if (!path || !*path) return {};
   win::ComPtr<IWICImagingFactory> factory = MakeFactory();
   if (!factory) return {};
-  win::ComPtr<IWICBitmapDecoder> decoder;
-  if (FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
-                                                WICDecodeMetadataCacheOnDemand, decoder.put()))) {
+  win::ComPtr<IWICStream> stream;
+  if (FAILED(factory->CreateStream(stream.put())) ||
+      FAILED(stream->InitializeFromFilename(path, GENERIC_READ))) {
     return {};
   }
+  win::ComPtr<IWICBitmapDecoder> decoder = OpenDecoder(factory.get(), stream.get());
+  if (!decoder) return {};
   return DecodeFrame(factory.get(), decoder.get(), frameIndex);
 }
 
@@ -84,14 +125,13 @@ DibSection DecodeMemory(const void* data, UINT size, int frameIndex) {
   win::ComPtr<IWICImagingFactory> factory = MakeFactory();
   if (!factory) return {};
   win::ComPtr<IWICStream> stream;
-  win::ComPtr<IWICBitmapDecoder> decoder;
   // The stream only reads the caller's bytes; the cast drops a const the interface lacks.
   if (FAILED(factory->CreateStream(stream.put())) ||
-      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size)) ||
-      FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                              decoder.put()))) {
+      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), size))) {
     return {};
   }
+  win::ComPtr<IWICBitmapDecoder> decoder = OpenDecoder(factory.get(), stream.get());
+  if (!decoder) return {};
   return DecodeFrame(factory.get(), decoder.get(), frameIndex);
 }
 

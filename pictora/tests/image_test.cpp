@@ -103,6 +103,9 @@ TEST_F(PictoraTest, DecodesPngJpegAndBmpWrittenAtRunTime) {
        [&](const std::wstring& p) { return EncodeFile(p, GUID_ContainerFormatJpeg, picture); }},
       {L"a.bmp", kImageTypeBmp, 0,
        [&](const std::wstring& p) { return WriteBytes(p, BmpBytes(picture)); }},
+      // A format the skins do not use is still decoded.
+      {L"a.tif", kImageTypeOther, 0,
+       [&](const std::wstring& p) { return EncodeFile(p, GUID_ContainerFormatTiff, picture); }},
       // The type is only recorded; the content decides the format.
       {L"png-named.bmp", kImageTypeOther, 0,
        [&](const std::wstring& p) { return EncodeFile(p, GUID_ContainerFormatPng, picture); }},
