@@ -115,6 +115,14 @@ class ConditionVariable {
   CONDITION_VARIABLE condition_ = CONDITION_VARIABLE_INIT;
 };
 
+#else
+
+using Mutex = std::mutex;
+using Lock = std::unique_lock<std::mutex>;
+using ConditionVariable = std::condition_variable;
+
+#endif
+
 // One thread running a callable. The owner joins a thread it still holds when it goes, so that
 // nothing the callable refers to goes away under it; detach() lets a thread run on its own.
 class Thread {
@@ -130,67 +138,57 @@ class Thread {
   template <typename Body>
   bool start(Body&& body) {
     join();
+#ifdef _WIN32
     using Callable = std::decay_t<Body>;
     auto callable = std::make_unique<Callable>(std::forward<Body>(body));
-    handle_.reset(reinterpret_cast<HANDLE>(
+    thread_.reset(reinterpret_cast<HANDLE>(
         ::_beginthreadex(nullptr, 0, &Run<Callable>, callable.get(), 0, nullptr)));
-    if (!handle_) return false;
+    if (!thread_) return false;
     callable.release();  // the thread's now
     return true;
-  }
-  bool joinable() const { return static_cast<bool>(handle_); }
-  void join() {
-    if (handle_) ::WaitForSingleObject(handle_.get(), INFINITE);
-    handle_.reset();
-  }
-  void detach() { handle_.reset(); }
-
- private:
-  template <typename Callable>
-  static unsigned __stdcall Run(void* argument) noexcept {
-    const std::unique_ptr<Callable> callable(static_cast<Callable*>(argument));
-    (*callable)();
-    return 0;
-  }
-
-  UniqueHandle handle_;
-};
-
 #else
-
-using Mutex = std::mutex;
-using Lock = std::unique_lock<std::mutex>;
-using ConditionVariable = std::condition_variable;
-
-class Thread {
- public:
-  Thread() = default;
-  Thread(const Thread&) = delete;
-  Thread& operator=(const Thread&) = delete;
-  ~Thread() { join(); }
-
-  template <typename Body>
-  bool start(Body&& body) {
-    join();
     try {
       thread_ = std::thread(std::forward<Body>(body));
       return true;
     } catch (const std::system_error&) {
       return false;
     }
+#endif
   }
-  bool joinable() const { return thread_.joinable(); }
+  bool joinable() const { return Held(); }
   void join() {
-    if (thread_.joinable()) thread_.join();
+    if (!Held()) return;
+#ifdef _WIN32
+    ::WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
+#else
+    thread_.join();
+#endif
   }
   void detach() {
-    if (thread_.joinable()) thread_.detach();
+#ifdef _WIN32
+    thread_.reset();
+#else
+    if (Held()) thread_.detach();
+#endif
   }
 
  private:
-  std::thread thread_;
-};
+#ifdef _WIN32
+  template <typename Callable>
+  static unsigned __stdcall Run(void* argument) noexcept {
+    const std::unique_ptr<Callable> callable(static_cast<Callable*>(argument));
+    (*callable)();
+    return 0;
+  }
+  bool Held() const { return static_cast<bool>(thread_); }
 
+  UniqueHandle thread_;
+#else
+  bool Held() const { return thread_.joinable(); }
+
+  std::thread thread_;
 #endif
+};
 
 }  // namespace win

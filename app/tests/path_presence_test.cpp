@@ -12,6 +12,7 @@
 #include "win/unique_any.h"
 #else
 #include <filesystem>
+#include <iterator>
 #endif
 
 #include "win/thread.h"
@@ -97,10 +98,8 @@ int ThreadCount() {
     count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
   }
 #else
-  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    (void)task;
-    ++count;
-  }
+  count = static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                         std::filesystem::directory_iterator()));
 #endif
   return count;
 }
